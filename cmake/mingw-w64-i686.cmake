@@ -1,0 +1,18 @@
+# Cross-compiling for Windows with Debian's MinGW-w64 (posix thread model).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(PICTARA_MINGW_TRIPLET i686-w64-mingw32)
+set(CMAKE_C_COMPILER   ${PICTARA_MINGW_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${PICTARA_MINGW_TRIPLET}-g++-posix)
+set(CMAKE_RC_COMPILER  ${PICTARA_MINGW_TRIPLET}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${PICTARA_MINGW_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Link zlib statically so the plug-in imports only system libraries.
+set(ZLIB_USE_STATIC_LIBS ON)
+set(ZLIB_LIBRARY /usr/${PICTARA_MINGW_TRIPLET}/lib/libz.a CACHE FILEPATH "")
+set(ZLIB_INCLUDE_DIR /usr/${PICTARA_MINGW_TRIPLET}/include CACHE PATH "")
+# Windows programs (tests, tools) run under Wine.
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)
