@@ -10,7 +10,8 @@
 namespace pictara {
 
 // Converts bytes in the given Windows code page (1252, 1251, 932, 65001, ...) to UTF-8.
-// nullopt when the system does not know the code page.
+// nullopt when the system does not know the code page. Bytes the code page does not define
+// become U+FFFD (on Windows: whatever the system substitutes).
 std::optional<std::string> CodePageToUtf8(uint32_t codePage, std::string_view bytes);
 
 // The system's 8-bit ("ANSI") code page: GetACP() on Windows, 1252 elsewhere.

@@ -1,0 +1,40 @@
+// Code pages and comparison through the system: MultiByteToWideChar and CompareStringW.
+#include <windows.h>
+
+#include <climits>
+
+#include "platform/codepage.h"
+#include "platform/utf.h"
+
+namespace pictara {
+
+std::optional<std::string> CodePageToUtf8(uint32_t codePage, std::string_view bytes) {
+  if (!IsValidCodePage(codePage)) return std::nullopt;
+  if (bytes.empty()) return std::string();
+  if (bytes.size() > static_cast<size_t>(INT_MAX)) return std::nullopt;
+  const int inLen = static_cast<int>(bytes.size());
+  const int n = MultiByteToWideChar(codePage, 0, bytes.data(), inLen, nullptr, 0);
+  if (n <= 0) {
+    // The system gives nothing for some lone bytes (a lead byte without its trail byte).
+    return std::string("\xEF\xBF\xBD");
+  }
+  std::u16string wide(static_cast<size_t>(n), u'\0');
+  MultiByteToWideChar(codePage, 0, bytes.data(), inLen, reinterpret_cast<wchar_t*>(wide.data()), n);
+  return Utf16ToUtf8(wide);
+}
+
+uint32_t SystemAnsiCodePage() { return GetACP(); }
+
+int CompareTextIgnoreCase(std::string_view a, std::string_view b) {
+  const std::u16string wa = Utf8ToUtf16(a);
+  const std::u16string wb = Utf8ToUtf16(b);
+  const int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE,
+                               reinterpret_cast<const wchar_t*>(wa.c_str()), static_cast<int>(wa.size()),
+                               reinterpret_cast<const wchar_t*>(wb.c_str()), static_cast<int>(wb.size()));
+  if (r == CSTR_LESS_THAN) return -1;
+  if (r == CSTR_GREATER_THAN) return 1;
+  if (r == CSTR_EQUAL) return 0;
+  return wa < wb ? -1 : wa == wb ? 0 : 1;  // the call failed: fall back to unit order
+}
+
+}  // namespace pictara
