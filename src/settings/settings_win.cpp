@@ -1,0 +1,37 @@
+// Windows: the colour writer goes through the system's per-key INI writer, which leaves every
+// other key and section of the file alone.
+#include <windows.h>
+
+#include "platform/utf.h"
+#include "settings/settings.h"
+
+namespace pictara {
+namespace {
+
+std::wstring Wide(std::string_view text) {
+  const std::u16string w = Utf8ToUtf16(text);
+  return std::wstring(w.begin(), w.end());
+}
+
+}  // namespace
+
+bool IsExistingFile(const std::string& name) {
+  if (name.empty()) return false;
+  const DWORD attributes = GetFileAttributesW(Wide(name).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void SaveColorSettings(const TSettings& settings, const std::string& iniFileName) {
+  try {
+    const std::wstring file = Wide(iniFileName);
+    const std::wstring section = Wide(kSettingsSection);
+    for (const TIniEntry& e : ColorSettingsEntries(settings)) {
+      WritePrivateProfileStringW(section.c_str(), Wide(e.Key).c_str(), Wide(e.Value).c_str(), file.c_str());
+    }
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, file.c_str());  // flush the system's cache
+  } catch (...) {
+    // Write failures are not reported: the colours stay as chosen in memory.
+  }
+}
+
+}  // namespace pictara
