@@ -14,6 +14,11 @@ namespace pictara {
 // become U+FFFD (on Windows: whatever the system substitutes).
 std::optional<std::string> CodePageToUtf8(uint32_t codePage, std::string_view bytes);
 
+// Converts UTF-8 text to the given Windows code page. A character the code page cannot hold
+// becomes its default character ('?') and sets *usedDefault (when given). nullopt when the
+// system does not know the code page.
+std::optional<std::string> Utf8ToCodePage(uint32_t codePage, std::string_view utf8, bool* usedDefault);
+
 // The system's 8-bit ("ANSI") code page: GetACP() on Windows, 1252 elsewhere.
 uint32_t SystemAnsiCodePage();
 

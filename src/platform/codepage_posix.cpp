@@ -6,7 +6,9 @@
 
 #include <array>
 #include <cstdio>
+#include <algorithm>
 #include <mutex>
+#include <vector>
 
 #include "platform/codepage.h"
 
@@ -36,21 +38,96 @@ constexpr NamedCodePage kIconvNames[] = {
     {932, "CP932"},          {874, "CP874"},         {1361, "JOHAB"},
 };
 
-// iconv descriptors are costly to open; the candidates are tried in order.
-iconv_t OpenFor(uint32_t codePage) {
+// The iconv names to try for a code page, best first.
+std::vector<std::string> IconvNames(uint32_t codePage) {
+  std::vector<std::string> names;
   for (const NamedCodePage& n : kIconvNames) {
-    if (n.codePage == codePage) {
-      iconv_t cd = iconv_open("UTF-8", n.name);
-      if (cd != reinterpret_cast<iconv_t>(-1)) return cd;
-    }
+    if (n.codePage == codePage) names.emplace_back(n.name);
   }
   char name[32];
   for (const char* pattern : {"CP%u", "IBM%u", "WINDOWS-%u"}) {
     std::snprintf(name, sizeof name, pattern, static_cast<unsigned>(codePage));
-    iconv_t cd = iconv_open("UTF-8", name);
-    if (cd != reinterpret_cast<iconv_t>(-1)) return cd;
+    names.emplace_back(name);
   }
-  return reinterpret_cast<iconv_t>(-1);
+  return names;
+}
+
+const iconv_t kNoIconv = reinterpret_cast<iconv_t>(-1);
+
+// iconv descriptors are costly to open: a few are kept per direction.
+class IconvCache {
+ public:
+  ~IconvCache() {
+    for (auto& e : entries_) {
+      if (e.cd != kNoIconv) iconv_close(e.cd);
+    }
+  }
+  // Locked by the caller.
+  iconv_t Get(uint32_t codePage, bool toUtf8) {
+    for (auto& e : entries_) {
+      if (e.cd != kNoIconv && e.codePage == codePage && e.toUtf8 == toUtf8) return e.cd;
+    }
+    iconv_t cd = kNoIconv;
+    for (const std::string& name : IconvNames(codePage)) {
+      cd = toUtf8 ? iconv_open("UTF-8", name.c_str()) : iconv_open(name.c_str(), "UTF-8");
+      if (cd != kNoIconv) break;
+    }
+    if (cd == kNoIconv) return cd;
+    Entry& slot = entries_[next_++ % entries_.size()];
+    if (slot.cd != kNoIconv) iconv_close(slot.cd);
+    slot = {codePage, toUtf8, cd};
+    return cd;
+  }
+  std::mutex mutex;
+
+ private:
+  struct Entry {
+    uint32_t codePage = 0;
+    bool toUtf8 = false;
+    iconv_t cd = kNoIconv;
+  };
+  std::array<Entry, 8> entries_{};
+  size_t next_ = 0;
+};
+
+IconvCache& Cache() {
+  static IconvCache cache;
+  return cache;
+}
+
+// Runs a conversion to the end; `onBad` decides what a byte that cannot be converted becomes
+// and how many input bytes it takes.
+template <class OnBad>
+std::string Convert(iconv_t cd, std::string_view bytes, OnBad onBad) {
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);  // reset shift state
+  std::string out;
+  out.reserve(bytes.size() * 2 + 16);
+  char* in = const_cast<char*>(bytes.data());
+  size_t inLeft = bytes.size();
+  char buf[1024];
+  while (inLeft > 0) {
+    char* o = buf;
+    size_t oLeft = sizeof buf;
+    const size_t r = iconv(cd, &in, &inLeft, &o, &oLeft);
+    out.append(buf, static_cast<size_t>(o - buf));
+    if (r != static_cast<size_t>(-1) || errno == E2BIG) continue;
+    // EILSEQ, or EINVAL for a sequence cut off at the end.
+    const size_t skip = std::min(inLeft, onBad(out, in, inLeft));
+    in += skip;
+    inLeft -= skip;
+  }
+  char* o = buf;
+  size_t oLeft = sizeof buf;
+  iconv(cd, nullptr, nullptr, &o, &oLeft);  // close a shift sequence
+  out.append(buf, static_cast<size_t>(o - buf));
+  return out;
+}
+
+size_t Utf8SequenceLength(unsigned char lead) {
+  if (lead >= 0xF0) return 4;
+  if (lead >= 0xE0) return 3;
+  if (lead >= 0xC0) return 2;
+  return 1;
 }
 
 // C.UTF-8 gives full Unicode case mappings whatever locale the process runs in.
@@ -108,52 +185,27 @@ std::u32string Folded(std::string_view text) {
 }  // namespace
 
 std::optional<std::string> CodePageToUtf8(uint32_t codePage, std::string_view bytes) {
-  static std::mutex mutex;  // one descriptor cache shared by all callers
-  static std::array<std::pair<uint32_t, iconv_t>, 8> cache{};
-  static size_t next = 0;
-  std::lock_guard<std::mutex> lock(mutex);
-  iconv_t cd = reinterpret_cast<iconv_t>(-1);
-  for (auto& [cp, d] : cache) {
-    if (d != nullptr && cp == codePage) cd = d;
-  }
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
-    cd = OpenFor(codePage);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-    auto& slot = cache[next++ % cache.size()];
-    if (slot.second != nullptr) iconv_close(slot.second);
-    slot = {codePage, cd};
-  }
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);  // reset shift state
-
-  std::string out;
-  out.reserve(bytes.size() * 2 + 16);
-  char* in = const_cast<char*>(bytes.data());
-  size_t inLeft = bytes.size();
-  char buf[1024];
-  for (;;) {
-    char* o = buf;
-    size_t oLeft = sizeof buf;
-    const size_t r = iconv(cd, inLeft ? &in : nullptr, inLeft ? &inLeft : nullptr, &o, &oLeft);
-    out.append(buf, static_cast<size_t>(o - buf));
-    if (r != static_cast<size_t>(-1)) {
-      if (inLeft == 0) {
-        // flush any pending shift sequence
-        o = buf;
-        oLeft = sizeof buf;
-        iconv(cd, nullptr, nullptr, &o, &oLeft);
-        out.append(buf, static_cast<size_t>(o - buf));
-        break;
-      }
-      continue;
-    }
-    if (errno == E2BIG) continue;
-    // EILSEQ or EINVAL (incomplete sequence at the end): one replacement per bad byte.
+  IconvCache& cache = Cache();
+  std::lock_guard<std::mutex> lock(cache.mutex);
+  iconv_t cd = cache.Get(codePage, true);
+  if (cd == kNoIconv) return std::nullopt;
+  return Convert(cd, bytes, [](std::string& out, const char*, size_t) {
     out.append("\xEF\xBF\xBD");
-    ++in;
-    --inLeft;
-    if (inLeft == 0) break;
-  }
-  return out;
+    return size_t{1};
+  });
+}
+
+std::optional<std::string> Utf8ToCodePage(uint32_t codePage, std::string_view utf8, bool* usedDefault) {
+  if (usedDefault) *usedDefault = false;
+  IconvCache& cache = Cache();
+  std::lock_guard<std::mutex> lock(cache.mutex);
+  iconv_t cd = cache.Get(codePage, false);
+  if (cd == kNoIconv) return std::nullopt;
+  return Convert(cd, utf8, [&](std::string& out, const char* at, size_t) {
+    out.push_back('?');
+    if (usedDefault) *usedDefault = true;
+    return Utf8SequenceLength(static_cast<unsigned char>(*at));
+  });
 }
 
 uint32_t SystemAnsiCodePage() { return 1252; }

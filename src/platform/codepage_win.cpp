@@ -23,6 +23,25 @@ std::optional<std::string> CodePageToUtf8(uint32_t codePage, std::string_view by
   return Utf16ToUtf8(wide);
 }
 
+std::optional<std::string> Utf8ToCodePage(uint32_t codePage, std::string_view utf8, bool* usedDefault) {
+  if (usedDefault) *usedDefault = false;
+  if (!IsValidCodePage(codePage)) return std::nullopt;
+  const std::u16string wide = Utf8ToUtf16(utf8);
+  if (wide.empty()) return std::string();
+  if (wide.size() > static_cast<size_t>(INT_MAX)) return std::nullopt;
+  const auto* w = reinterpret_cast<const wchar_t*>(wide.data());
+  const int inLen = static_cast<int>(wide.size());
+  // The system refuses the used-default flag for UTF-7/UTF-8 and the stateful code pages.
+  const bool canFlag = codePage < 50000 && codePage != 42;
+  BOOL defaulted = FALSE;
+  const int n = WideCharToMultiByte(codePage, 0, w, inLen, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return std::nullopt;
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(codePage, 0, w, inLen, out.data(), n, nullptr, canFlag ? &defaulted : nullptr);
+  if (usedDefault) *usedDefault = defaulted != FALSE;
+  return out;
+}
+
 uint32_t SystemAnsiCodePage() { return GetACP(); }
 
 int CompareTextIgnoreCase(std::string_view a, std::string_view b) {

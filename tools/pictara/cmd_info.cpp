@@ -1,12 +1,32 @@
+// pictara info FILE: the drawing's own size as the converter sees it (first 100 KB of the text,
+// pixels at 90 per inch).
 #include <cstdio>
 
 #include "commands.h"
+#include "svginfo/svg_info.h"
 
 namespace pictara::tool {
 
-int RunInfo(const Args&) {
-  std::fputs("pictara: 'info' is not available in this build\n", stderr);
-  return 2;
+int RunInfo(const Args& args) {
+  if (args.size() != 1) {
+    std::fputs("usage: pictara info FILE\n", stderr);
+    return 2;
+  }
+  const std::optional<std::string> text = OpenSvgStream(args[0], 102400);
+  if (!text) {
+    std::fprintf(stderr, "pictara: cannot read '%s'\n", args[0].c_str());
+    return 2;
+  }
+  TSVGInfo info;
+  const bool ok = ReadSvgInfo(*text, info);
+  if (ok) {
+    CalcSvgPixelSize(info, 90);
+  } else {
+    info = TSVGInfo();
+  }
+  std::printf("Width: %s\nHeight: %s\nViewBox: %s\nSize: %d x %d\n", info.Width.c_str(), info.Height.c_str(),
+              info.ViewBox.c_str(), info.IntWidth, info.IntHeight);
+  return ok ? 0 : 1;
 }
 
 }  // namespace pictara::tool

@@ -45,6 +45,21 @@ TEST(CodePageToUtf8, BrokenBytesBecomeReplacementsNotFailures) {
   EXPECT_EQ(*bad, "a\xEF\xBF\xBD" "b");
 }
 
+TEST(Utf8ToCodePage, WritesWhatTheCodePageHoldsAndFlagsTheRest) {
+  bool defaulted = true;
+  const auto latin = Utf8ToCodePage(1252, "caf\xC3\xA9 \xE2\x82\xAC", &defaulted);
+  ASSERT_TRUE(latin.has_value());
+  EXPECT_EQ(*latin, "caf\xE9 \x80");
+  EXPECT_FALSE(defaulted);
+
+  const auto lossy = Utf8ToCodePage(1252, "a\xD0\x94" "b", &defaulted);  // Cyrillic De
+  ASSERT_TRUE(lossy.has_value());
+  EXPECT_EQ(*lossy, "a?b");
+  EXPECT_TRUE(defaulted);
+
+  EXPECT_FALSE(Utf8ToCodePage(12345, "abc", nullptr).has_value());
+}
+
 TEST(CompareTextIgnoreCase, IgnoresCaseBeyondAscii) {
   EXPECT_EQ(CompareTextIgnoreCase("Drawing.SVG", "drawing.svg"), 0);
   EXPECT_EQ(CompareTextIgnoreCase("\xC3\x84pfel.svg", "\xC3\xA4PFEL.SVG"), 0);  // A/a umlaut
