@@ -1,0 +1,81 @@
+#include "viewer/form_layout.h"
+
+#include <cstdlib>
+
+namespace pictara {
+
+namespace {
+
+// value * numerator / denominator rounded to nearest, halves away from zero, in 64 bits so that
+// no product overflows; the system's multiply-divide gives the same numbers.
+int32_t ScaleRounded(int32_t value, int32_t numerator, int32_t denominator) {
+  int64_t product = static_cast<int64_t>(value) * numerator;
+  int64_t half = std::llabs(static_cast<int64_t>(denominator)) / 2;
+  bool negative = (product < 0) != (denominator < 0);
+  int64_t magnitude = (std::llabs(product) + half) / std::llabs(static_cast<int64_t>(denominator));
+  return static_cast<int32_t>(negative ? -magnitude : magnitude);
+}
+
+constexpr int kDefaultPixelsPerInch = 96;
+// The layout was drawn on a 120 ppi screen, so the form is scaled from 96 to (ppi - 24).
+constexpr int kDesignOffset = 24;
+
+}  // namespace
+
+TBottomBarLook BottomBarLook(bool dark) {
+  if (dark) return {kDarkBarColor, clSilver, true};
+  return {clBtnFace, clWindowText, false};
+}
+
+TFormLayout ScaledFormLayout(int pixelsPerInch) {
+  TFormLayout l;
+  int32_t target = pixelsPerInch - kDesignOffset;
+  if (target <= 0 || target == kDefaultPixelsPerInch) return l;
+  auto s = [&](int32_t& v) { v = ScaleRounded(v, target, kDefaultPixelsPerInch); };
+  s(l.FontHeight);
+  s(l.BarHeight);
+  s(l.BarPaddingLeft);
+  s(l.ButtonTop);
+  s(l.PrevLeft);
+  s(l.NextLeft);
+  s(l.ButtonWidth);
+  s(l.ButtonHeight);
+  s(l.InfoMarginLeft);
+  return l;
+}
+
+TBottomBarPlacement PlaceBottomBar(const TFormLayout& layout, TFormSize client, bool buttonsVisible) {
+  TBottomBarPlacement p;
+  int32_t barHeight = layout.BarHeight < client.Height ? layout.BarHeight : client.Height;
+  if (barHeight < 0) barHeight = 0;
+  int32_t width = client.Width > 0 ? client.Width : 0;
+  int32_t barTop = client.Height - barHeight;
+  if (barTop < 0) barTop = 0;
+  p.ScrollBox = {0, 0, width, barTop};
+  p.Bar = {0, barTop, width, barTop + barHeight};
+  int32_t x = layout.BarPaddingLeft;
+  if (buttonsVisible) {
+    p.Buttons = {x, 0, x + layout.ButtonsWidth(), barHeight};
+    x = p.Buttons.Right;
+  } else {
+    p.Buttons = {x, 0, x, barHeight};
+  }
+  p.Prev = {layout.PrevLeft, layout.ButtonTop, layout.PrevLeft + layout.ButtonWidth,
+            layout.ButtonTop + layout.ButtonHeight};
+  p.Next = {layout.NextLeft, layout.ButtonTop, layout.NextLeft + layout.ButtonWidth,
+            layout.ButtonTop + layout.ButtonHeight};
+  int32_t infoLeft = x + layout.InfoMarginLeft;
+  p.Info = {infoLeft, 0, infoLeft < width ? width : infoLeft, barHeight};
+  return p;
+}
+
+TFormRect PlaceOverLister(const TListerGeometry& lister, bool is64BitBuild) {
+  TFormRect r = lister.ClientRect;
+  if (is64BitBuild) {
+    if (lister.HasVerticalScrollBar) r.Right += lister.VerticalScrollBarWidth;
+    if (lister.HasHorizontalScrollBar) r.Bottom += lister.HorizontalScrollArrowWidth;
+  }
+  return r;
+}
+
+}  // namespace pictara

@@ -1,0 +1,577 @@
+#include "viewer/viewer_form_win.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "platform/utf.h"
+#include "platform/window_win.h"
+#include "settings/settings.h"
+#include "viewer/form_layout.h"
+
+// The module this code is linked into: the plug-in library, never the host program.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+namespace pictara {
+
+namespace {
+
+HINSTANCE OwnModule() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
+
+constexpr wchar_t kPanelClass[] = L"PictaraPanel";
+constexpr wchar_t kImageBoxClass[] = L"PictaraImageBox";
+// The arrow buttons never take the focus, so that the keys keep going to the picture.
+constexpr wchar_t kSpeedButtonClass[] = L"PictaraSpeedButton";
+
+// Control ids: they tell the panels and buttons apart in the shared window procedures.
+enum ControlId : int {
+  idScrollBox1 = 1,
+  idImgMain,
+  idPanBottom,
+  idPanButtons,
+  idPanInfo,
+  idSbtPrev,
+  idSbtNext,
+};
+
+COLORREF ColorToRGB(TColor c) {
+  return IsSystemColor(c) ? GetSysColor(static_cast<int>(c & 0xFF)) : static_cast<COLORREF>(c & 0x00FFFFFF);
+}
+
+std::wstring Wide(const std::string& utf8) {
+  std::u16string w = Utf8ToUtf16(utf8);
+  return std::wstring(w.begin(), w.end());
+}
+
+// The busy cursor is process-wide: every plug-in window shows it while a file is rendered.
+int g_busyDepth = 0;
+
+class TGdiObject {
+ public:
+  explicit TGdiObject(HGDIOBJ object = nullptr) : object_(object) {}
+  ~TGdiObject() { if (object_) DeleteObject(object_); }
+  TGdiObject(const TGdiObject&) = delete;
+  TGdiObject& operator=(const TGdiObject&) = delete;
+  void Reset(HGDIOBJ object) {
+    if (object_) DeleteObject(object_);
+    object_ = object;
+  }
+  HGDIOBJ Get() const { return object_; }
+
+ private:
+  HGDIOBJ object_;
+};
+
+// Paints into a memory bitmap first, so that the bar never flickers while the host resizes it.
+class TBufferedPaint {
+ public:
+  explicit TBufferedPaint(HWND window) : window_(window) {
+    target_ = BeginPaint(window_, &ps_);
+    GetClientRect(window_, &rect_);
+    memory_ = CreateCompatibleDC(target_);
+    bitmap_.Reset(CreateCompatibleBitmap(target_, rect_.right > 0 ? rect_.right : 1, rect_.bottom > 0 ? rect_.bottom : 1));
+    old_ = SelectObject(memory_, bitmap_.Get());
+  }
+  ~TBufferedPaint() {
+    BitBlt(target_, 0, 0, rect_.right, rect_.bottom, memory_, 0, 0, SRCCOPY);
+    SelectObject(memory_, old_);
+    DeleteDC(memory_);
+    EndPaint(window_, &ps_);
+  }
+  TBufferedPaint(const TBufferedPaint&) = delete;
+  TBufferedPaint& operator=(const TBufferedPaint&) = delete;
+  HDC Dc() const { return memory_; }
+  const RECT& Rect() const { return rect_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT ps_{};
+  HDC target_ = nullptr;
+  HDC memory_ = nullptr;
+  TGdiObject bitmap_;
+  HGDIOBJ old_ = nullptr;
+  RECT rect_{};
+};
+
+void FillSolid(HDC dc, const RECT& rect, COLORREF color) {
+  TGdiObject brush(CreateSolidBrush(color));
+  FillRect(dc, &rect, static_cast<HBRUSH>(brush.Get()));
+}
+
+void MoveChild(HWND child, const TFormRect& r) {
+  if (child) MoveWindow(child, r.Left, r.Top, r.Width(), r.Height(), TRUE);
+}
+
+class TViewerWindow;
+LRESULT CALLBACK FormWndProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK PanelWndProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK ImageBoxWndProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK SpeedButtonWndProc(HWND, UINT, WPARAM, LPARAM);
+
+bool g_classesRegistered = false;
+
+void RegisterViewerClasses() {
+  if (g_classesRegistered) return;
+  HINSTANCE module = OwnModule();
+  struct ClassInfo {
+    const wchar_t* name;
+    WNDPROC proc;
+    HBRUSH background;
+  } const classes[] = {
+      // One pointer of extra window bytes holds the window's object; GWLP_USERDATA of the form
+      // belongs to the host side's viewer link.
+      {kViewerFormClass, FormWndProc, nullptr},
+      {kPanelClass, PanelWndProc, nullptr},
+      {kImageBoxClass, ImageBoxWndProc, nullptr},
+      {kSpeedButtonClass, SpeedButtonWndProc, nullptr},
+  };
+  for (const ClassInfo& c : classes) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    if (GetClassInfoExW(module, c.name, &wc)) continue;
+    wc = WNDCLASSEXW{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = c.proc;
+    wc.cbWndExtra = sizeof(void*);
+    wc.hInstance = module;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = c.background;
+    wc.lpszClassName = c.name;
+    if (!RegisterClassExW(&wc)) throw std::runtime_error("Cannot register the viewer window class");
+  }
+  g_classesRegistered = true;
+}
+
+template <typename T>
+T* ObjectOf(HWND window) {
+  return reinterpret_cast<T*>(GetWindowLongPtrW(window, 0));
+}
+
+// ----------------------------------------------------------------------------------------------
+
+class TViewerWindow final : public IViewerView, public IListerWindow, public ICursor, public IImageBox {
+ public:
+  TViewerWindow(TfmSVG& form, HWND lister) : form_(form), lister_(lister) {
+    RegisterViewerClasses();
+    hwnd_ = CreateWindowExW(0, kViewerFormClass, L"Pictara", WS_CHILD | WS_MAXIMIZE, 0, 0, 0, 0, lister, nullptr,
+                            OwnModule(), this);
+    if (!hwnd_) throw std::runtime_error("Cannot create the viewer window");
+    const DWORD child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    scrollBox1_ = CreateChild(kPanelClass, child, hwnd_, idScrollBox1);
+    panBottom_ = CreateChild(kPanelClass, child, hwnd_, idPanBottom);
+    panButtons_ = CreateChild(kPanelClass, child, panBottom_, idPanButtons);
+    panInfo_ = CreateChild(kPanelClass, child, panBottom_, idPanInfo);
+    sbtPrev_ = CreateChild(kSpeedButtonClass, WS_CHILD | WS_VISIBLE, panButtons_, idSbtPrev);
+    sbtNext_ = CreateChild(kSpeedButtonClass, WS_CHILD | WS_VISIBLE, panButtons_, idSbtNext);
+    ApplyLayout(layout_);
+  }
+
+  ~TViewerWindow() override {
+    if (!hwnd_) return;
+    if (destroyedFromOutside_) {
+      // The windows go away with the host's Lister window; only cut them loose from this object.
+      for (HWND w : {hwnd_, scrollBox1_, imgMain_, panBottom_, panButtons_, panInfo_, sbtPrev_, sbtNext_})
+        if (w) SetWindowLongPtrW(w, 0, 0);
+    } else {
+      DestroyWindow(hwnd_);
+    }
+  }
+
+  void NoteDestroying() { destroyedFromOutside_ = true; }
+
+  // IViewerView ------------------------------------------------------------------------------
+  IListerWindow& Lister() override { return *this; }
+  ICursor& Cursor() override { return *this; }
+  uintptr_t Handle() const override { return reinterpret_cast<uintptr_t>(hwnd_); }
+
+  void ApplyDarkMode(const TBottomBarLook& look) override {
+    look_ = look;
+    Repaint(panBottom_);
+  }
+
+  IImageBox& CreateImageBox(const TImageBoxSetup& setup) override {
+    // The zoomable image box goes here; until it lands a plain window of the background colour
+    // stands in its place, fills ScrollBox1 and takes the focus.
+    imageBoxSetup_ = setup;
+    if (!imgMain_) {
+      imgMain_ = CreateChild(kImageBoxClass, WS_CHILD | WS_VISIBLE | WS_TABSTOP, scrollBox1_, idImgMain);
+    }
+    Relayout();
+    return *this;
+  }
+
+  int ScreenPixelsPerInch() const override {
+    HDC screen = GetDC(nullptr);
+    int ppi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return ppi;
+  }
+
+  void ApplyLayout(const TFormLayout& layout) override {
+    layout_ = layout;
+    LOGFONTW lf{};
+    lf.lfHeight = -layout.FontHeight;
+    lf.lfWeight = FW_NORMAL;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = DEFAULT_QUALITY;
+    wcscpy_s(lf.lfFaceName, L"Tahoma");
+    font_.Reset(CreateFontIndirectW(&lf));
+    Relayout();
+  }
+
+  TListerGeometry ListerGeometry() const override {
+    TListerGeometry g;
+    RECT client{};
+    GetClientRect(lister_, &client);
+    g.ClientRect = {client.left, client.top, client.right, client.bottom};
+    // The query succeeds only when the Lister window has that scroll bar.
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_RANGE;
+    g.HasVerticalScrollBar = GetScrollInfo(lister_, SB_VERT, &si) != 0;
+    si = SCROLLINFO{};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_RANGE;
+    g.HasHorizontalScrollBar = GetScrollInfo(lister_, SB_HORZ, &si) != 0;
+    g.VerticalScrollBarWidth = GetSystemMetrics(SM_CXVSCROLL);
+    g.HorizontalScrollArrowWidth = GetSystemMetrics(SM_CXHSCROLL);
+    return g;
+  }
+
+  void SetBounds(const TFormRect& b) override {
+    SetWindowPos(hwnd_, nullptr, b.Left, b.Top, b.Width(), b.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    Relayout();
+  }
+
+  TFormSize ScrollBoxClientSize() const override {
+    RECT r{};
+    GetClientRect(scrollBox1_, &r);
+    return {r.right - r.left, r.bottom - r.top};
+  }
+
+  void SetStatusText(const std::string& text) override {
+    if (text == status_) return;
+    status_ = text;
+    Repaint(panInfo_);
+  }
+
+  void ShowErrorBox(const std::string& text, const std::string& caption) override {
+    // Owner and focus to return to: the viewer and its focused control, or another window of the
+    // plug-in that is active (a dialog of this viewer) and its focused control.
+    HWND owner = hwnd_;
+    HWND active = GetActiveWindow();
+    HWND activeForm = nullptr;
+    if (active && active != hwnd_ && reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(active, GWLP_HINSTANCE)) == OwnModule()) {
+      activeForm = active;
+      owner = active;
+    }
+    HWND focused = GetFocus();
+    HWND control = (focused && (focused == owner || IsChild(owner, focused))) ? focused : nullptr;
+    std::wstring wideText = Wide(text);
+    std::wstring wideCaption = Wide(caption);
+    MessageBoxW(owner, wideText.c_str(), wideCaption.c_str(), MB_ICONWARNING);
+    if (activeForm && CanFocus(activeForm)) SetFocus(activeForm);
+    if (control && CanFocus(control)) SetFocus(control);
+  }
+
+  // IListerWindow ----------------------------------------------------------------------------
+  bool IsTopLevel() const override { return IsTopLevelWindow(lister_); }
+  void PostKeyDown(uint32_t virtualKey) override { PostMessageW(lister_, WM_KEYDOWN, virtualKey, 0); }
+  std::optional<std::string> Caption() const override { return GetWindowTextUtf8(lister_, 1024); }
+  void SetCaption(const std::string& caption) override { SetWindowTextUtf8(lister_, caption); }
+
+  // ICursor ----------------------------------------------------------------------------------
+  void SetBusy(bool busy) override {
+    g_busyDepth += busy ? 1 : -1;
+    if (g_busyDepth < 0) g_busyDepth = 0;
+    SetCursor(LoadCursorW(nullptr, g_busyDepth > 0 ? IDC_WAIT : IDC_ARROW));
+  }
+
+  // IImageBox --------------------------------------------------------------------------------
+  void FocusIfPossible() override {
+    if (imgMain_ && CanFocus(imgMain_)) SetFocus(imgMain_);
+  }
+
+  // Window side --------------------------------------------------------------------------------
+  TfmSVG& Form() { return form_; }
+
+  void Relayout() {
+    if (!hwnd_) return;
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    // The panel's own flag: the form itself is still hidden while it is built.
+    bool buttonsVisible = panButtons_ && (GetWindowLongPtrW(panButtons_, GWL_STYLE) & WS_VISIBLE) != 0;
+    TBottomBarPlacement p = PlaceBottomBar(layout_, {client.right, client.bottom}, buttonsVisible);
+    MoveChild(scrollBox1_, p.ScrollBox);
+    MoveChild(panBottom_, p.Bar);
+    MoveChild(panButtons_, p.Buttons);
+    MoveChild(panInfo_, p.Info);
+    MoveChild(sbtPrev_, p.Prev);
+    MoveChild(sbtNext_, p.Next);
+    if (imgMain_) MoveChild(imgMain_, {0, 0, p.ScrollBox.Width(), p.ScrollBox.Height()});
+  }
+
+  void PaintPanel(HWND panel) {
+    TBufferedPaint paint(panel);
+    int id = GetDlgCtrlID(panel);
+    COLORREF back = id == idScrollBox1 ? RGB(255, 255, 255) : ColorToRGB(look_.Color);
+    FillSolid(paint.Dc(), paint.Rect(), back);
+    if (id == idPanInfo) {
+      RECT r = paint.Rect();
+      HGDIOBJ oldFont = SelectObject(paint.Dc(), font_.Get());
+      SetBkMode(paint.Dc(), TRANSPARENT);
+      SetTextColor(paint.Dc(), ColorToRGB(look_.FontColor));
+      std::wstring text = Wide(status_);
+      DrawTextW(paint.Dc(), text.c_str(), static_cast<int>(text.size()), &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+      SelectObject(paint.Dc(), oldFont);
+    }
+  }
+
+  void PaintImageBox(HWND box) {
+    TBufferedPaint paint(box);
+    FillSolid(paint.Dc(), paint.Rect(), ColorToRGB(imageBoxSetup_.Color));
+  }
+
+  void PaintButton(HWND button, bool pressed) {
+    TBufferedPaint paint(button);
+    HDC dc = paint.Dc();
+    RECT r = paint.Rect();
+    FillSolid(dc, r, ColorToRGB(look_.Color));
+    if (!look_.FlatButtons) DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    else if (pressed) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
+    // Until the arrow glyphs are assigned, a plain triangle in the bar's text colour.
+    int size = (r.bottom - r.top) / 4;
+    int cx = (r.left + r.right) / 2 + (pressed ? 1 : 0);
+    int cy = (r.top + r.bottom) / 2 + (pressed ? 1 : 0);
+    int dir = GetDlgCtrlID(button) == idSbtPrev ? -1 : 1;
+    POINT tri[3] = {{cx + dir * size, cy}, {cx - dir * size / 2, cy - size}, {cx - dir * size / 2, cy + size}};
+    COLORREF color = ColorToRGB(look_.FontColor);
+    TGdiObject brush(CreateSolidBrush(color));
+    TGdiObject pen(CreatePen(PS_SOLID, 1, color));
+    HGDIOBJ oldBrush = SelectObject(dc, brush.Get());
+    HGDIOBJ oldPen = SelectObject(dc, pen.Get());
+    Polygon(dc, tri, 3);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+  }
+
+  void ButtonClicked(HWND button) {
+    TArrowButton sender = GetDlgCtrlID(button) == idSbtPrev ? TArrowButton::sbtPrev : TArrowButton::sbtNext;
+    Guarded([&] { form_.sbtNextClick(sender); });
+  }
+
+  // Runs a command of the viewer; an error escaping it is shown once, here, and never reaches the
+  // host's message loop.
+  template <typename Fn>
+  void Guarded(Fn&& fn) {
+    try {
+      fn();
+    } catch (const std::exception& e) {
+      try {
+        form_.ApplicationEvents1Exception(e);
+      } catch (...) {
+      }
+    } catch (...) {
+      try {
+        form_.ApplicationEvents1Exception(std::runtime_error("unknown error"));
+      } catch (...) {
+      }
+    }
+  }
+
+  static bool BusyCursorShown() { return g_busyDepth > 0; }
+
+ private:
+  HWND CreateChild(const wchar_t* cls, DWORD style, HWND parent, int id) {
+    HWND w = CreateWindowExW(0, cls, L"", style, 0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                             OwnModule(), this);
+    if (!w) throw std::runtime_error("Cannot create a control of the viewer window");
+    return w;
+  }
+
+  static bool CanFocus(HWND w) { return IsWindow(w) && IsWindowVisible(w) && IsWindowEnabled(w); }
+  static void Repaint(HWND w) {
+    if (w) RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+  }
+
+  TfmSVG& form_;
+  HWND lister_;
+  HWND hwnd_ = nullptr;
+  HWND scrollBox1_ = nullptr;
+  HWND imgMain_ = nullptr;
+  HWND panBottom_ = nullptr;
+  HWND panButtons_ = nullptr;
+  HWND panInfo_ = nullptr;
+  HWND sbtPrev_ = nullptr;
+  HWND sbtNext_ = nullptr;
+  TBottomBarLook look_;
+  TFormLayout layout_;
+  TImageBoxSetup imageBoxSetup_;
+  TGdiObject font_;
+  std::string status_ = "Info";
+  bool destroyedFromOutside_ = false;
+};
+
+// Binds the object passed in lpCreateParams to the window's extra bytes.
+void BindOnCreate(HWND window, UINT message, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+  }
+}
+
+bool HandleSetCursor(HWND window, LPARAM lParam) {
+  if (LOWORD(lParam) != HTCLIENT || !TViewerWindow::BusyCursorShown()) return false;
+  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  return true;
+}
+
+LRESULT CALLBACK FormWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  BindOnCreate(window, message, lParam);
+  TViewerWindow* self = ObjectOf<TViewerWindow>(window);
+  if (!self) return DefWindowProcW(window, message, wParam, lParam);
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;  // the controls cover the whole form
+    case WM_SIZE:
+      self->Relayout();
+      return 0;
+    case WM_SETFOCUS:
+      self->Guarded([&] { self->Form().WMSetFocus(); });
+      return 0;
+    case WM_SETCURSOR:
+      if (HandleSetCursor(window, lParam)) return TRUE;
+      break;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(window, 0, 0);
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK PanelWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  BindOnCreate(window, message, lParam);
+  TViewerWindow* self = ObjectOf<TViewerWindow>(window);
+  if (!self) return DefWindowProcW(window, message, wParam, lParam);
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      self->PaintPanel(window);
+      return 0;
+    case WM_SIZE:
+      if (GetDlgCtrlID(window) == idPanInfo) InvalidateRect(window, nullptr, FALSE);
+      break;
+    case WM_SETCURSOR:
+      if (HandleSetCursor(window, lParam)) return TRUE;
+      break;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(window, 0, 0);
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK ImageBoxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  BindOnCreate(window, message, lParam);
+  TViewerWindow* self = ObjectOf<TViewerWindow>(window);
+  if (!self) return DefWindowProcW(window, message, wParam, lParam);
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      self->PaintImageBox(window);
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      SetFocus(window);
+      break;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS;
+    case WM_SETCURSOR:
+      if (HandleSetCursor(window, lParam)) return TRUE;
+      break;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(window, 0, 0);
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A button pressed with the left mouse button and released over it is a click. The pressed look is
+// kept in the window's property list, so the button needs no state of its own.
+LRESULT CALLBACK SpeedButtonWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  constexpr wchar_t kPressed[] = L"PictaraPressed";
+  BindOnCreate(window, message, lParam);
+  if (message == WM_NCDESTROY) {
+    RemovePropW(window, kPressed);
+    SetWindowLongPtrW(window, 0, 0);
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  TViewerWindow* self = ObjectOf<TViewerWindow>(window);
+  if (!self) return DefWindowProcW(window, message, wParam, lParam);
+  auto setPressed = [&](bool pressed) {
+    if ((GetPropW(window, kPressed) != nullptr) == pressed) return;
+    if (pressed) SetPropW(window, kPressed, reinterpret_cast<HANDLE>(1));
+    else RemovePropW(window, kPressed);
+    InvalidateRect(window, nullptr, FALSE);
+  };
+  auto inside = [&] {
+    RECT r{};
+    GetClientRect(window, &r);
+    POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    return PtInRect(&r, p) != 0;
+  };
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      self->PaintButton(window, GetPropW(window, kPressed) != nullptr);
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      SetCapture(window);
+      setPressed(true);
+      return 0;
+    case WM_MOUSEMOVE:
+      if (GetCapture() == window) setPressed(inside());
+      return 0;
+    case WM_LBUTTONUP: {
+      bool click = GetCapture() == window && inside();
+      ReleaseCapture();
+      setPressed(false);
+      if (click) self->ButtonClicked(window);
+      return 0;
+    }
+    case WM_CAPTURECHANGED:
+      setPressed(false);
+      return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+std::unique_ptr<TfmSVG> CreateParentedWin(HWND ParentWnd, const std::string& FileName, uintptr_t& HandleResult,
+                                          bool DarkMode) {
+  TViewerEnvironment env;
+  env.CreateView = [ParentWnd](TfmSVG& form) { return std::make_unique<TViewerWindow>(form, ParentWnd); };
+  env.RereadSettings = [] { LoadSettings(); };
+  return TfmSVG::CreateParented(env, FileName, HandleResult, DarkMode);
+}
+
+void NoteViewerWindowDestroying(HWND viewerWindow) {
+  wchar_t cls[64] = {};
+  if (!GetClassNameW(viewerWindow, cls, 64) || wcscmp(cls, kViewerFormClass) != 0) return;
+  if (auto* self = ObjectOf<TViewerWindow>(viewerWindow)) self->NoteDestroying();
+}
+
+void UnregisterViewerClasses() {
+  if (!g_classesRegistered) return;
+  for (const wchar_t* name : {kViewerFormClass, kPanelClass, kImageBoxClass, kSpeedButtonClass})
+    UnregisterClassW(name, OwnModule());
+  g_classesRegistered = false;
+}
+
+}  // namespace pictara

@@ -1,0 +1,86 @@
+// The small interfaces through which the viewer object (TfmSVG) reaches the screen. The Win32
+// viewer window implements them; the native tests fake them.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "settings/settings.h"
+#include "viewer/form_layout.h"
+
+namespace pictara {
+
+// The host's Lister window, the viewer's parent.
+class IListerWindow {
+ public:
+  virtual ~IListerWindow() = default;
+  // No parent window of its own: a stand-alone Lister rather than one embedded in another window.
+  virtual bool IsTopLevel() const = 0;
+  // Posts WM_KEYDOWN (wParam virtualKey, lParam 0); the host acts on it after the command returns.
+  virtual void PostKeyDown(uint32_t virtualKey) = 0;
+  // The caption, nullopt when nothing can be read.
+  virtual std::optional<std::string> Caption() const = 0;
+  virtual void SetCaption(const std::string& caption) = 0;
+};
+
+// How the form configures its image box when it creates it.
+struct TImageBoxSetup {
+  bool ImageCenter = true;
+  bool ImageKeepPosition = true;
+  bool Proportional = true;      // the inner image keeps its aspect ratio
+  bool ImageFitOnlyBig = true;
+  bool ImageFitToWindow = true;
+  TColor Color = clWhite;        // the area the picture does not cover
+  bool Resample = true;          // deferred high-quality resampling of the inner image
+  bool DrawBackground = false;   // tile the background picture under the drawing
+  friend bool operator==(const TImageBoxSetup&, const TImageBoxSetup&) = default;
+};
+
+// The image box inside ScrollBox1.
+class IImageBox {
+ public:
+  virtual ~IImageBox() = default;
+  // Takes the keyboard focus when it can (visible and enabled).
+  virtual void FocusIfPossible() = 0;
+};
+
+// The hourglass for the whole plug-in while a file is rendered.
+class ICursor {
+ public:
+  virtual ~ICursor() = default;
+  virtual void SetBusy(bool busy) = 0;
+};
+
+// The viewer form's window and its controls.
+class IViewerView {
+ public:
+  virtual ~IViewerView() = default;
+
+  virtual IListerWindow& Lister() = 0;
+  virtual ICursor& Cursor() = 0;
+
+  // The window handle handed to the host.
+  virtual uintptr_t Handle() const = 0;
+
+  virtual void ApplyDarkMode(const TBottomBarLook& look) = 0;
+  // Creates imgMain inside ScrollBox1, filling it. When setup.DrawBackground is on the background
+  // tile is loaded first.
+  virtual IImageBox& CreateImageBox(const TImageBoxSetup& setup) = 0;
+
+  virtual int ScreenPixelsPerInch() const = 0;
+  virtual void ApplyLayout(const TFormLayout& layout) = 0;
+
+  virtual TListerGeometry ListerGeometry() const = 0;
+  virtual void SetBounds(const TFormRect& bounds) = 0;
+
+  virtual TFormSize ScrollBoxClientSize() const = 0;
+
+  virtual void SetStatusText(const std::string& text) = 0;
+
+  // Shows the error report box (warning icon, one OK button) owned by the viewer, or by the
+  // plug-in's own window that is active, and gives the focus back afterwards.
+  virtual void ShowErrorBox(const std::string& text, const std::string& caption) = 0;
+};
+
+}  // namespace pictara

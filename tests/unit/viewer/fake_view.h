@@ -1,0 +1,125 @@
+// A viewer window without a window: records what the form asks of it.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "viewer/fm_svg.h"
+
+namespace pictara::test {
+
+struct FakeLister : IListerWindow {
+  bool topLevel = true;
+  std::optional<std::string> caption;
+  std::vector<uint32_t> postedKeys;
+  bool IsTopLevel() const override { return topLevel; }
+  void PostKeyDown(uint32_t key) override { postedKeys.push_back(key); }
+  std::optional<std::string> Caption() const override { return caption; }
+  void SetCaption(const std::string& c) override { caption = c; }
+};
+
+struct FakeImageBox : IImageBox {
+  TImageBoxSetup setup;
+  int focusRequests = 0;
+  void FocusIfPossible() override { ++focusRequests; }
+};
+
+// The hourglass goes on when a load starts, so the fake notes the size that load requests.
+struct FakeCursor : ICursor {
+  const TfmSVG* form = nullptr;
+  std::vector<TFormSize>* requestedSizes = nullptr;
+  bool busy = false;
+  void SetBusy(bool b) override {
+    busy = b;
+    if (b && form && requestedSizes) requestedSizes->push_back({form->OpenWidth, form->OpenHeight});
+  }
+};
+
+// What the fake saw; outlives the view so that tests can read it after the form is gone.
+struct FakeViewLog {
+  std::vector<std::string> calls;  // in order
+  std::optional<TBottomBarLook> look;
+  std::optional<TImageBoxSetup> imageBox;
+  std::optional<TFormLayout> layout;
+  std::optional<TFormRect> bounds;
+  std::vector<std::pair<std::string, std::string>> errorBoxes;  // text, caption
+  std::vector<TFormSize> requestedSizes;  // (OpenWidth, OpenHeight) at the start of every load
+  bool destroyed = false;
+};
+
+struct FakeViewOptions {
+  int pixelsPerInch = 120;
+  bool layoutThrows = false;
+  TListerGeometry lister{{0, 0, 800, 600}};
+  TFormSize scrollBox{800, 569};
+  uintptr_t handle = 0x1234;
+};
+
+class FakeView : public IViewerView {
+ public:
+  FakeView(TfmSVG& form, FakeViewLog& log, FakeViewOptions options) : log_(log), options_(options) {
+    cursor.form = &form;
+    cursor.requestedSizes = &log.requestedSizes;
+  }
+  ~FakeView() override { log_.destroyed = true; }
+
+  IListerWindow& Lister() override { return lister; }
+  ICursor& Cursor() override { return cursor; }
+  uintptr_t Handle() const override { return options_.handle; }
+  void ApplyDarkMode(const TBottomBarLook& look) override {
+    log_.calls.push_back("ApplyDarkMode");
+    log_.look = look;
+  }
+  IImageBox& CreateImageBox(const TImageBoxSetup& setup) override {
+    log_.calls.push_back("CreateImageBox");
+    log_.imageBox = setup;
+    imageBox.setup = setup;
+    return imageBox;
+  }
+  int ScreenPixelsPerInch() const override { return options_.pixelsPerInch; }
+  void ApplyLayout(const TFormLayout& layout) override {
+    log_.calls.push_back("ApplyLayout");
+    if (options_.layoutThrows) throw std::runtime_error("no scaling");
+    log_.layout = layout;
+  }
+  TListerGeometry ListerGeometry() const override { return options_.lister; }
+  void SetBounds(const TFormRect& bounds) override {
+    log_.calls.push_back("SetBounds");
+    log_.bounds = bounds;
+  }
+  TFormSize ScrollBoxClientSize() const override { return options_.scrollBox; }
+  void SetStatusText(const std::string& text) override { status = text; }
+  void ShowErrorBox(const std::string& text, const std::string& caption) override {
+    log_.errorBoxes.emplace_back(text, caption);
+  }
+
+  FakeLister lister;
+  FakeCursor cursor;
+  FakeImageBox imageBox;
+  std::string status = "Info";
+
+ private:
+  FakeViewLog& log_;
+  FakeViewOptions options_;
+};
+
+// An environment whose views are fakes writing to log.
+inline TViewerEnvironment FakeEnvironment(FakeViewLog& log, FakeViewOptions options = {},
+                                          int* rereads = nullptr) {
+  TViewerEnvironment env;
+  env.CreateView = [&log, options](TfmSVG& form) {
+    return std::make_unique<FakeView>(form, log, options);
+  };
+  env.RereadSettings = [&log, rereads] {
+    log.calls.push_back("RereadSettings");
+    if (rereads) ++*rereads;
+  };
+  env.Is64BitBuild = true;
+  return env;
+}
+
+inline FakeView& ViewOf(TfmSVG& form) { return static_cast<FakeView&>(form.View()); }
+
+}  // namespace pictara::test

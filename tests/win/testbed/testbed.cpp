@@ -1,2 +1,0 @@
-// Test bed for the Windows tests; grows with the stand-in Lister and screenshot helpers.
-namespace pictara::testbed {}

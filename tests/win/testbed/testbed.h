@@ -1,0 +1,246 @@
+// Test bed for the Windows tests and the lister-host tool: a stand-in for the host's Lister
+// window, the plug-in loaded as the host loads it, pixel read-back of windows, and a private copy
+// of the plug-in with its own Pictara.ini.
+//
+// Typical use:
+//
+//   pictara::testbed::Plugin plugin;                       // Pictara.wlx64 / .wlx beside the test
+//   pictara::testbed::ListerWindow lister({.file = path});  // caption "Lister - [path]"
+//   HWND viewer = plugin.ListLoadW(lister.Handle(), path.c_str(), 0);
+//   pictara::testbed::PumpMessages();                       // let posted messages arrive
+//   auto shot = pictara::testbed::CaptureWindow(lister.Handle());
+//   EXPECT_EQ(shot.Pixel(10, shot.height - 3), ...);
+//   plugin.ListCloseWindow(viewer);
+//
+// Tests that need their own settings use PluginCopy: a temporary folder holding a copy of the
+// plug-in and the Pictara.ini they write; Plugin(copy.PluginPath()) loads that copy.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace pictara::testbed {
+
+// ---- Small helpers -----------------------------------------------------------------------------
+
+std::wstring Widen(const std::string& utf8);
+std::string Narrow(const std::wstring& wide);
+// A file of tests/fixtures as a Windows path (the fixtures folder is given as a Linux path; Wine
+// shows the Linux file system as a drive).
+std::wstring FixturePath(const std::string& relative);
+// A Linux path as Wine shows it to Windows programs.
+std::wstring UnixPathToWindows(const std::string& unixPath);
+// A fresh empty temporary folder (trailing backslash); the caller removes it.
+std::wstring NewTempFolder(const wchar_t* prefix);
+void RemoveTree(const std::wstring& folder);
+
+// ---- The plug-in -------------------------------------------------------------------------------
+
+// The folder of the running program, with a trailing backslash.
+std::wstring ProgramFolder();
+
+// Pictara.wlx64 (64-bit test) or Pictara.wlx (32-bit test) beside the running program.
+std::wstring DefaultPluginPath();
+
+// The plug-in loaded with LoadLibraryW and its eight exports, called as the host calls them.
+class Plugin {
+ public:
+  using ListLoadWFn = HWND(__stdcall*)(HWND, const wchar_t*, int);
+  using ListLoadFn = HWND(__stdcall*)(HWND, const char*, int);
+  using ListLoadNextWFn = int(__stdcall*)(HWND, HWND, const wchar_t*, int);
+  using ListLoadNextFn = int(__stdcall*)(HWND, HWND, const char*, int);
+  using ListCloseWindowFn = void(__stdcall*)(HWND);
+  using ListGetDetectStringFn = void(__stdcall*)(char*, int);
+  using ListGetPreviewBitmapWFn = HBITMAP(__stdcall*)(const wchar_t*, int, int, char*, int);
+  using ListGetPreviewBitmapFn = HBITMAP(__stdcall*)(const char*, int, int, char*, int);
+
+  explicit Plugin(const std::wstring& path = DefaultPluginPath());
+  ~Plugin();
+  Plugin(const Plugin&) = delete;
+  Plugin& operator=(const Plugin&) = delete;
+
+  // LoadLibraryW succeeded and all eight exports were found.
+  bool Loaded() const { return module_ && missing_.empty(); }
+  // Names of exports that were not found, or why loading failed.
+  const std::string& Problem() const { return missing_; }
+  HMODULE Module() const { return module_; }
+  // FreeLibrary now (the destructor does it otherwise).
+  void Unload();
+
+  ListLoadWFn ListLoadW = nullptr;
+  ListLoadFn ListLoad = nullptr;
+  ListLoadNextWFn ListLoadNextW = nullptr;
+  ListLoadNextFn ListLoadNext = nullptr;
+  ListCloseWindowFn ListCloseWindow = nullptr;
+  ListGetDetectStringFn ListGetDetectString = nullptr;
+  ListGetPreviewBitmapWFn ListGetPreviewBitmapW = nullptr;
+  ListGetPreviewBitmapFn ListGetPreviewBitmap = nullptr;
+
+ private:
+  HMODULE module_ = nullptr;
+  std::string missing_;
+};
+
+// The host's dark-mode bit of the ShowFlags word.
+constexpr int kShowFlagDarkMode = 128;
+
+// ---- The stand-in Lister window ---------------------------------------------------------------
+
+// A message taken from the thread's queue for one of the recorded windows: what the plug-in
+// posted to the Lister (forwarded keys, close requests).
+struct PostedMessage {
+  HWND window;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+struct ListerOptions {
+  std::wstring file;         // caption "Lister - [file]"; empty gives "Lister"
+  int width = 800;           // outer size of the top-level window
+  int height = 600;
+  bool embedded = false;     // the Lister is a child of another top-level window
+  bool verticalScrollBar = false;    // WS_VSCROLL with a range set
+  bool horizontalScrollBar = false;  // WS_HSCROLL with a range set
+  bool visible = true;
+  // Keeps the viewer window filling the client area when the Lister is resized, as the host does.
+  bool resizeViewer = true;
+};
+
+class ListerWindow {
+ public:
+  explicit ListerWindow(const ListerOptions& options = {});
+  ~ListerWindow();
+  ListerWindow(const ListerWindow&) = delete;
+  ListerWindow& operator=(const ListerWindow&) = delete;
+
+  // The Lister window: the plug-in's parent.
+  HWND Handle() const { return lister_; }
+  // The top-level window: the Lister itself, or its outer frame when embedded.
+  HWND TopLevel() const { return frame_ ? frame_ : lister_; }
+  // A focusable control beside the embedded Lister in the outer frame (nullptr when top-level), to
+  // check that an embedded Lister leaves the focus where it was.
+  HWND FrameControl() const { return frameControl_; }
+
+  // The window the Lister keeps at its client size (normally the handle ListLoadW returned).
+  void SetViewer(HWND viewer) { viewer_ = viewer; }
+
+  // Messages posted to the Lister window (and taken from the queue) since the last Clear,
+  // whoever ran the message loop (PumpMessages, a message box, a modal dialog).
+  const std::vector<PostedMessage>& Posted() const { return posted_; }
+  void ClearPosted() { posted_.clear(); }
+  // Called when a WM_KEYDOWN reaches the Lister window (the tool closes the window on Esc).
+  std::function<void(WPARAM key)> onKeyDown;
+
+  // Direct child windows of the Lister.
+  std::vector<HWND> Children() const;
+  std::wstring Caption() const;
+
+  // Destroys the Lister (and the frame) now, without telling the plug-in.
+  void Destroy();
+  bool Exists() const { return lister_ && IsWindow(lister_); }
+
+ private:
+  static LRESULT CALLBACK ListerProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK GetMessageHook(int, WPARAM, LPARAM);
+
+  HWND frame_ = nullptr;
+  HWND frameControl_ = nullptr;
+  HWND lister_ = nullptr;
+  HWND viewer_ = nullptr;
+  bool resizeViewer_ = true;
+  HHOOK hook_ = nullptr;
+  std::vector<PostedMessage> posted_;
+};
+
+// Dispatches every message waiting in this thread's queue, then keeps doing so for `ms`
+// milliseconds (0: only what is already there). Posted messages of the plug-in (focus, keys) are
+// handled only once this runs.
+void PumpMessages(int ms = 0);
+
+// ---- Pixels ------------------------------------------------------------------------------------
+
+// A copy of a window's pixels, top row first, 0x00RRGGBB per pixel.
+struct Screenshot {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;
+  uint32_t Pixel(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+// 0x00RRGGBB, as Screenshot pixels hold it.
+constexpr uint32_t Rgb(uint8_t r, uint8_t g, uint8_t b) { return (uint32_t(r) << 16) | (uint32_t(g) << 8) | b; }
+// A COLORREF / settings colour (0x00BBGGRR) as 0x00RRGGBB.
+constexpr uint32_t FromColorRef(uint32_t bgr) { return Rgb(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+
+// Repaints the window and its children, then copies what its client area shows (the frame is
+// drawn by the window manager, if any, and is not ours to check). Empty on failure.
+Screenshot CaptureWindow(HWND window);
+
+// Writes the screenshot as a PNG file through the Windows Imaging Component.
+bool SavePng(const Screenshot& shot, const std::wstring& path);
+
+// ---- Message boxes -----------------------------------------------------------------------------
+
+// While it lives, every message box (or other standard dialog) shown on this thread is recorded and
+// answered with OK at once, so that a test never waits for a person.
+class MessageBoxWatcher {
+ public:
+  struct Box {
+    HWND owner;
+    std::wstring caption;
+    std::wstring text;        // the message text as shown
+    HICON icon;               // compare with LoadIconW(nullptr, IDI_WARNING) etc.
+    int visibleButtons;
+  };
+  MessageBoxWatcher();
+  ~MessageBoxWatcher();
+  MessageBoxWatcher(const MessageBoxWatcher&) = delete;
+  MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
+  const std::vector<Box>& Boxes() const { return boxes_; }
+
+ private:
+  static LRESULT CALLBACK CbtHook(int, WPARAM, LPARAM);
+  HHOOK hook_ = nullptr;
+  std::vector<Box> boxes_;
+};
+
+// ---- A private copy of the plug-in -------------------------------------------------------------
+
+// A temporary folder that removes itself with everything in it.
+class TempFolder {
+ public:
+  TempFolder() : path_(NewTempFolder(L"pictara-test-")) {}
+  ~TempFolder() { RemoveTree(path_); }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::wstring& Path() const { return path_; }  // with trailing backslash
+
+ private:
+  std::wstring path_;
+};
+
+class PluginCopy {
+ public:
+  // Copies the plug-in beside the running program into a fresh temporary folder; iniText (UTF-8,
+  // written as is) becomes its Pictara.ini unless empty.
+  explicit PluginCopy(const std::string& iniText = "");
+  ~PluginCopy();  // removes the folder; unload the plug-in first
+  PluginCopy(const PluginCopy&) = delete;
+  PluginCopy& operator=(const PluginCopy&) = delete;
+
+  const std::wstring& Folder() const { return folder_; }  // with trailing backslash
+  std::wstring PluginPath() const;
+  // Writes (or replaces) a file in the folder.
+  void WriteFile(const std::wstring& name, const std::string& bytes) const;
+
+ private:
+  std::wstring folder_;
+};
+
+}  // namespace pictara::testbed
