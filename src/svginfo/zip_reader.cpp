@@ -86,7 +86,13 @@ ZipArchive::ZipArchive(std::string_view bytes) : bytes_(bytes) {
       break;
     }
   }
-  if (end == std::string_view::npos) return;
+  if (end == std::string_view::npos) {
+    // An archive cut short still starts with one of its records; any other text that happens
+    // to start with "PK" is not an archive.
+    if (HasSignature(bytes, 0, 3, 4) || HasSignature(bytes, 0, 5, 6) || HasSignature(bytes, 0, 7, 8))
+      status_ = Status::Broken;
+    return;
+  }
   status_ = Status::Broken;
 
   const uint16_t disk = Read16(bytes, end + 4);

@@ -31,8 +31,8 @@ class ZipArchive {
   enum class Status { NotZip, Broken, Ok };
 
   // Reads the central directory of `bytes`, which must outlive the archive object.
-  // NotZip: no end-of-directory record at all; Broken: a record is there but the directory
-  // cannot be read (truncated, lying, ZIP64, several disks).
+  // NotZip: neither an end-of-directory record nor a ZIP record at the start; Broken: an
+  // archive whose directory cannot be read (cut short, lying, ZIP64, several disks).
   explicit ZipArchive(std::string_view bytes);
 
   Status status() const { return status_; }
