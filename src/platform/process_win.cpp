@@ -34,7 +34,10 @@ int32_t RunAndWait(const std::string& Program, const std::string& Parameters,
 
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  // SEE_MASK_FLAG_NO_UI as well: without it the shell answers a missing or unrunnable program
+  // with a modal error box, which would block the host's thread (or a thumbnail request) until
+  // someone clicks it away; a failed start is reported by the result alone.
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
   info.hwnd = nullptr;
   info.lpVerb = nullptr;
   info.lpFile = program.c_str();

@@ -1,0 +1,78 @@
+// SVG/SVGZ file to raster file: runs an external converter (rsvg-convert, ImageMagick convert or
+// Inkscape) that writes a PNG (BMP for ImageMagick) into the temporary folder.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/files.h"
+#include "platform/process.h"
+
+namespace pictara {
+
+struct TSettings;
+
+// A width-height pair of pixel counts. Positive when both members are above 0; (0, 0) asks for the
+// drawing's own size.
+struct TSize {
+  int32_t Width = 0;
+  int32_t Height = 0;
+  bool IsPositive() const { return Width > 0 && Height > 0; }
+  friend bool operator==(const TSize&, const TSize&) = default;
+};
+
+// Fits size into box keeping the aspect ratio, enlarging or shrinking; truncates toward zero. A
+// size that is not positive comes back unchanged.
+TSize FitSize(TSize size, TSize box);
+
+// A name of 256 UTF-16 characters or more that does not contain "\\?\" gets the long-name prefix:
+// a network name "\\server\..." becomes "\\?\UNC\server\...", any other name "\\?\" + name.
+std::string AddLongPathPrefix(const std::string& FileName);
+
+// Everything ConvertSvg asks of the system. The default methods call the real platform; tests
+// override single methods to reach what the system does not show on demand (no short name, a
+// failing copy, a temporary folder with a blank, long network names).
+class TConvertServices {
+ public:
+  virtual ~TConvertServices() = default;
+  // The name in the form handed to the system: AddLongPathPrefix on Windows, unchanged on Linux.
+  virtual std::string LongName(const std::string& name);
+  virtual bool FileExists(const std::string& name);
+  virtual bool PathExists(const std::string& name);
+  virtual std::optional<FileEntry> ReadFileEntry(const std::string& name);
+  virtual std::string TempFolder();
+  virtual std::optional<std::string> ShortPathName(const std::string& name, size_t bufferChars);
+  virtual bool CopyFileOver(const std::string& from, const std::string& to);
+  virtual bool DeleteFileName(const std::string& name);
+  virtual bool WriteFileBytes(const std::string& name, std::string_view data);
+  virtual int32_t RunAndWait(const std::string& program, const std::string& parameters,
+                             const std::string& directory, TShowMode showMode, bool highPriority,
+                             uint32_t timeoutMs);
+  // The folder of the plug-in library, with its trailing separator.
+  virtual std::string PluginFolder();
+  // Linux only: a program of that name on PATH (the real method answers nullopt on Windows).
+  virtual std::optional<std::string> FindProgramOnPath(const std::string& name);
+};
+
+// The services backed by the real system.
+TConvertServices& SystemConvertServices();
+
+// Converts FileName into a raster file fitted into RequestedSize (not positive: no box) and
+// returns the output file's name, which the caller owns and must delete or move; empty when the
+// conversion failed. NaturalWidth/NaturalHeight receive the drawing's own size at 90 pixels per
+// inch (0 when unknown). The program and its options come from the settings; the three renderer
+// switches are passed by the caller. Throws (after removing its own temporary files) only when a
+// ZIP-packed drawing cannot be unpacked into the temporary folder.
+std::string ConvertSvg(const std::string& FileName, TSize RequestedSize, bool UseImageMagick,
+                       bool UseRSVGHelper, bool UseInkscape, bool DontEnlarge,
+                       int32_t& NaturalWidth, int32_t& NaturalHeight);
+
+// The same with explicit settings and services.
+std::string ConvertSvg(const std::string& FileName, TSize RequestedSize, bool UseImageMagick,
+                       bool UseRSVGHelper, bool UseInkscape, bool DontEnlarge,
+                       int32_t& NaturalWidth, int32_t& NaturalHeight, const TSettings& settings,
+                       TConvertServices& services);
+
+}  // namespace pictara

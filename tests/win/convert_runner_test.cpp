@@ -1,0 +1,58 @@
+// The process runner and the file icon under Wine.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include "converters/support.h"
+#include "platform/process.h"
+#include "render/file_icon_win.h"
+
+namespace pictara {
+namespace {
+
+using namespace testing_support;
+
+class WineRunner : public PrivateTempTest {};
+
+TEST_F(WineRunner, TimeLimitReturnsStillActiveAndNeverTerminates) {
+  const std::string go = Folder() + "go";
+  const std::string program = ProgramFolder() + "converters\\slow-convert.exe";
+  EXPECT_EQ(RunAndWait(program, " --wait-for \"" + go + "\"", ProgramFolder() + "converters\\",
+                       TShowMode::Hidden, true, 300),
+            259);
+  EXPECT_TRUE(ProcessRunning(L"slow-convert.exe"));
+  ASSERT_TRUE(WriteFileBytes(go, ""));
+  EXPECT_TRUE(WaitUntilGone(L"slow-convert.exe"));
+  // With the way open, the same call runs to the end; no limit means waiting for it.
+  EXPECT_EQ(RunAndWait(program, " --wait-for \"" + go + "\"", ProgramFolder(), TShowMode::Hidden,
+                       false, 0),
+            0);
+  DeleteFileName(go);
+}
+
+TEST_F(WineRunner, ExitCodesAndFailureToStart) {
+  const std::string converters = ProgramFolder() + "converters\\";
+  EXPECT_EQ(RunAndWait(converters + "crash-convert.exe", "", converters, TShowMode::Hidden, true, 0),
+            static_cast<int32_t>(0xC0000005));  // the access violation's code
+  EXPECT_EQ(RunAndWait(converters + "missing.exe", "", converters, TShowMode::Hidden, true, 0), -1);
+}
+
+TEST_F(WineRunner, WorkingFolderIsTheOneGiven) {
+  // The empty converter writes its "-o" file relative to the working folder.
+  const std::string converters = ProgramFolder() + "converters\\";
+  EXPECT_EQ(RunAndWait(converters + "empty-convert.exe", " -o here.txt", Folder(),
+                       TShowMode::Hidden, false, 0),
+            0);
+  EXPECT_TRUE(FileExists(Folder() + "here.txt"));
+  DeleteFileName(Folder() + "here.txt");
+}
+
+TEST(WineFileIcon, ExistingFileOnly) {
+  const std::string program = ProgramFolder() + "converters\\slow-convert.exe";
+  EXPECT_NE(GetFileIcon(program, SHGFI_SMALLICON), nullptr);
+  EXPECT_EQ(GetFileIcon(ProgramFolder() + "no such file.svg", SHGFI_SMALLICON), nullptr);
+}
+
+}  // namespace
+}  // namespace pictara
