@@ -102,10 +102,27 @@ void MoveChild(HWND child, const TFormRect& r) {
 }
 
 class TViewerWindow;
-LRESULT CALLBACK FormWndProc(HWND, UINT, WPARAM, LPARAM);
-LRESULT CALLBACK PanelWndProc(HWND, UINT, WPARAM, LPARAM);
-LRESULT CALLBACK ImageBoxWndProc(HWND, UINT, WPARAM, LPARAM);
-LRESULT CALLBACK SpeedButtonWndProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT FormWndProcImpl(HWND, UINT, WPARAM, LPARAM);
+LRESULT PanelWndProcImpl(HWND, UINT, WPARAM, LPARAM);
+LRESULT ImageBoxWndProcImpl(HWND, UINT, WPARAM, LPARAM);
+LRESULT SpeedButtonWndProcImpl(HWND, UINT, WPARAM, LPARAM);
+
+// No exception may unwind into the system's or the host's message loop. Commands report theirs
+// through the viewer's error report (TViewerWindow::Guarded); anything else (painting, layout)
+// falls back to the default handling.
+template <LRESULT (*Impl)(HWND, UINT, WPARAM, LPARAM)>
+LRESULT CALLBACK SafeWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    return Impl(window, message, wParam, lParam);
+  } catch (...) {
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+constexpr WNDPROC FormWndProc = &SafeWndProc<FormWndProcImpl>;
+constexpr WNDPROC PanelWndProc = &SafeWndProc<PanelWndProcImpl>;
+constexpr WNDPROC ImageBoxWndProc = &SafeWndProc<ImageBoxWndProcImpl>;
+constexpr WNDPROC SpeedButtonWndProc = &SafeWndProc<SpeedButtonWndProcImpl>;
 
 bool g_classesRegistered = false;
 
@@ -426,7 +443,7 @@ bool HandleSetCursor(HWND window, LPARAM lParam) {
   return true;
 }
 
-LRESULT CALLBACK FormWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT FormWndProcImpl(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   BindOnCreate(window, message, lParam);
   TViewerWindow* self = ObjectOf<TViewerWindow>(window);
   if (!self) return DefWindowProcW(window, message, wParam, lParam);
@@ -449,7 +466,7 @@ LRESULT CALLBACK FormWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK PanelWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT PanelWndProcImpl(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   BindOnCreate(window, message, lParam);
   TViewerWindow* self = ObjectOf<TViewerWindow>(window);
   if (!self) return DefWindowProcW(window, message, wParam, lParam);
@@ -472,7 +489,7 @@ LRESULT CALLBACK PanelWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK ImageBoxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT ImageBoxWndProcImpl(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   BindOnCreate(window, message, lParam);
   TViewerWindow* self = ObjectOf<TViewerWindow>(window);
   if (!self) return DefWindowProcW(window, message, wParam, lParam);
@@ -501,7 +518,7 @@ LRESULT CALLBACK ImageBoxWndProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 // A button pressed with the left mouse button and released over it is a click. The pressed look is
 // kept in the window's property list, so the button needs no state of its own.
-LRESULT CALLBACK SpeedButtonWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT SpeedButtonWndProcImpl(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   constexpr wchar_t kPressed[] = L"PictaraPressed";
   BindOnCreate(window, message, lParam);
   if (message == WM_NCDESTROY) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "host/viewer_link_win.h"
+#include "platform/window_win.h"
 #include "settings/settings.h"
 #include "testbed/testbed.h"
 
@@ -98,30 +99,12 @@ TEST_F(HostLink, UnloadDestroysEveryViewerStillOwned) {
   EXPECT_TRUE(second.Children().empty());
 }
 
-}  // namespace
-
-namespace {
-
-TEST_F(HostLink, EscapedErrorIsShownInAWarningBoxAndTheFocusComesBack) {
-  tb::ListerWindow lister({.file = kSvgW});
-  HWND viewer = CreateViewerWindow(lister.Handle(), kSvg, false);
-  ASSERT_NE(viewer, nullptr);
-  tb::PumpMessages();
-  HWND focused = GetFocus();
-  ASSERT_TRUE(IsChild(viewer, focused));
-
-  tb::MessageBoxWatcher boxes;
-  TfmSVG& form = *ViewerLinkOf(viewer)->Form;
-  form.ApplicationEvents1Exception(std::runtime_error("Cannot read the file"));
-  ASSERT_EQ(boxes.Boxes().size(), 1u);
-  const auto& box = boxes.Boxes()[0];
-  EXPECT_EQ(box.caption, L"Pictara Error");
-  EXPECT_EQ(box.text, L"std::runtime_error\rCannot read the file");
-  EXPECT_EQ(box.owner, GetAncestor(viewer, GA_ROOT)) << "owned by the viewer's window";
-  EXPECT_EQ(box.icon, LoadIconW(nullptr, IDI_WARNING));
-  EXPECT_EQ(box.visibleButtons, 1);
-  EXPECT_EQ(GetFocus(), focused);
-  CloseViewerWindow(viewer);
+TEST(WindowServices, TopLevelMeansNoParentWindow) {
+  tb::ListerWindow alone;
+  tb::ListerWindow embedded({.file = L"x.svg", .embedded = true});
+  EXPECT_TRUE(IsTopLevelWindow(alone.Handle()));
+  EXPECT_FALSE(IsTopLevelWindow(embedded.Handle()));
+  EXPECT_TRUE(IsTopLevelWindow(embedded.TopLevel()));
 }
 
 }  // namespace

@@ -20,8 +20,6 @@ class ListerEntry : public ::testing::Test {
   tb::Plugin plugin;
 };
 
-bool IsInside(HWND ancestor, HWND window) { return window && (window == ancestor || IsChild(ancestor, window)); }
-
 TEST_F(ListerEntry, DetectStringIsCutToTheBufferAndAlwaysTerminated) {
   struct Case {
     int maxlen;
@@ -135,27 +133,6 @@ TEST_F(ListerEntry, DestroyingTheListerTakesTheViewerWithIt) {
   HWND again = plugin.ListLoadW(second.Handle(), kSvg.c_str(), 0);
   EXPECT_NE(again, nullptr);
   plugin.ListCloseWindow(again);
-}
-
-TEST_F(ListerEntry, ViewerTakesTheFocusOnlyInAStandAloneLister) {
-  {
-    tb::ListerWindow lister({.file = kSvg});
-    HWND viewer = plugin.ListLoadW(lister.Handle(), kSvg.c_str(), 0);
-    ASSERT_NE(viewer, nullptr);
-    tb::PumpMessages();
-    EXPECT_TRUE(IsInside(viewer, GetFocus())) << "focus on " << GetFocus();
-    EXPECT_NE(GetFocus(), viewer) << "the image box, not the form, takes the keys";
-    plugin.ListCloseWindow(viewer);
-  }
-  {
-    tb::ListerWindow lister({.file = kSvg, .embedded = true});
-    ASSERT_EQ(GetFocus(), lister.FrameControl());
-    HWND viewer = plugin.ListLoadW(lister.Handle(), kSvg.c_str(), 0);
-    ASSERT_NE(viewer, nullptr);
-    tb::PumpMessages();
-    EXPECT_EQ(GetFocus(), lister.FrameControl());
-    plugin.ListCloseWindow(viewer);
-  }
 }
 
 TEST_F(ListerEntry, ViewerCoversTheListersScrollBarsIn64BitOnly) {
