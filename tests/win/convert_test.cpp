@@ -73,6 +73,10 @@ TEST_F(WineConvert, NameWithBlanksAndNonAsciiLetters) {
   ASSERT_TRUE(CreateDirectoryW(Wide(work).c_str(), nullptr));
   const std::string file = work + "Zeichnung \xc3\xa4 \xe2\x82\xac.svg";
   ASSERT_TRUE(CopyFileOver(Fixtures() + "rect200x100.svg", file));
+  // The converter is handed the short form, which has neither blanks nor letters outside ASCII.
+  const auto shortName = ShortPathName(file, 260);
+  ASSERT_TRUE(shortName.has_value());
+  EXPECT_EQ(shortName->find(' '), std::string::npos) << *shortName;
   for (bool helper : {true, false}) {
     SCOPED_TRACE(helper);
     Settings().UseRSVGHelper = helper;
