@@ -48,6 +48,43 @@ TEST_F(WineRunner, WorkingFolderIsTheOneGiven) {
   DeleteFileName(Folder() + "here.txt");
 }
 
+class WineFiles : public PrivateTempTest {};
+
+TEST_F(WineFiles, TemporaryFolderInLongFormWithBackslash) {
+  // TMP given in its short form: converters and our name checks must see one spelling.
+  const std::string longFolder = Folder() + "a rather long folder name";
+  ASSERT_TRUE(CreateDirectoryW(Wide(longFolder).c_str(), nullptr));
+  const auto shortFolder = ShortPathName(longFolder, 260);
+  ASSERT_TRUE(shortFolder.has_value());
+  ASSERT_NE(*shortFolder, longFolder);
+  wchar_t old[32768];
+  const DWORD n = GetEnvironmentVariableW(L"TMP", old, 32768);
+  SetEnvironmentVariableW(L"TMP", Wide(*shortFolder).c_str());
+  EXPECT_EQ(TempFolder(), longFolder + "\\");
+  SetEnvironmentVariableW(L"TMP", std::wstring(old, n).c_str());
+  RemoveDirectoryW(Wide(longFolder).c_str());
+}
+
+TEST_F(WineFiles, ShortNameBufferAndReplacingMoves) {
+  const std::string file = Folder() + "x.txt";
+  const std::string other = Folder() + "y.txt";
+  ASSERT_TRUE(WriteFileBytes(file, "new"));
+  ASSERT_TRUE(WriteFileBytes(other, "old and longer"));
+  const auto full = ShortPathName(file, 260);
+  ASSERT_TRUE(full.has_value());
+  EXPECT_EQ(ShortPathName(file, full->size() + 1), full);      // the terminator fits
+  EXPECT_FALSE(ShortPathName(file, full->size()).has_value());  // it does not
+  EXPECT_FALSE(ShortPathName(Folder() + "missing.txt", 260).has_value());
+  EXPECT_TRUE(MoveFileOver(file, other));
+  EXPECT_EQ(ReadFileBytes(other), "new");
+  EXPECT_FALSE(PathExists(file));
+  const auto entry = ReadFileEntry(other);
+  ASSERT_TRUE(entry.has_value());
+  EXPECT_EQ(entry->size, 3);
+  EXPECT_TRUE(ReadFileEntry(Folder())->isFolder);
+  EXPECT_TRUE(DeleteFileName(other));
+}
+
 TEST(WineFileIcon, ExistingFileOnly) {
   const std::string program = ProgramFolder() + "converters\\slow-convert.exe";
   EXPECT_NE(GetFileIcon(program, SHGFI_SMALLICON), nullptr);
