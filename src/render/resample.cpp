@@ -333,11 +333,12 @@ void VerticalPass(const uint8_t* src, size_t srcStride, uint8_t* dst, size_t dst
 }
 
 template <int kBytes, bool kAlpha>
-bool Resample(const Bitmap& src, Bitmap& dst) {
+bool Resample(const Bitmap& src, Bitmap& dst, bool simd) {
   const int32_t sw = src.width, sh = src.height, dw = dst.width, dh = dst.height;
   const size_t srcStride = src.Stride(), dstStride = dst.Stride();
   TapTable horizontal, vertical;
   if (!BuildTable(sw, dw, horizontal) || !BuildTable(sh, dh, vertical)) return false;
+  if (!simd) horizontal.paired = vertical.paired = false;
   // Which direction reduces more goes first, so the second pass works on less data.
   const bool horizontalFirst = static_cast<int64_t>(dw) * sh < static_cast<int64_t>(dh) * sw;
   const size_t bufferRows = static_cast<size_t>(horizontalFirst ? sh : dh);
@@ -390,7 +391,9 @@ ResampleTaps ComputeResampleTaps(int32_t SrcCount, int32_t DstCount) {
   return r;
 }
 
-bool ResampleBitmap(Bitmap& Src, Bitmap& Dst, int32_t NewWidth, int32_t NewHeight, bool HasAlpha) {
+namespace {
+
+bool ResampleWith(Bitmap& Src, Bitmap& Dst, int32_t NewWidth, int32_t NewHeight, bool HasAlpha, bool simd) {
   if (NewWidth <= 0 || NewHeight <= 0) return false;
   if (Src.width <= 0 || Src.height <= 0) return false;
   const PixelFormat format = HasAlpha ? PixelFormat::pf32bit : PixelFormat::pf24bit;
@@ -401,7 +404,17 @@ bool ResampleBitmap(Bitmap& Src, Bitmap& Dst, int32_t NewWidth, int32_t NewHeigh
   Dst.alphaFormat = Src.alphaFormat;
   Dst.palette.clear();
   Dst.transparentColor.reset();
-  return HasAlpha ? Resample<4, true>(Src, Dst) : Resample<3, false>(Src, Dst);
+  return HasAlpha ? Resample<4, true>(Src, Dst, simd) : Resample<3, false>(Src, Dst, simd);
+}
+
+}  // namespace
+
+bool ResampleBitmap(Bitmap& Src, Bitmap& Dst, int32_t NewWidth, int32_t NewHeight, bool HasAlpha) {
+  return ResampleWith(Src, Dst, NewWidth, NewHeight, HasAlpha, true);
+}
+
+bool ResampleBitmapPortable(Bitmap& Src, Bitmap& Dst, int32_t NewWidth, int32_t NewHeight, bool HasAlpha) {
+  return ResampleWith(Src, Dst, NewWidth, NewHeight, HasAlpha, false);
 }
 
 }  // namespace pictara

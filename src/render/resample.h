@@ -18,6 +18,10 @@ namespace pictara {
 // allocating fails (Dst may then be resized already).
 bool ResampleBitmap(Bitmap& Src, Bitmap& Dst, int32_t NewWidth, int32_t NewHeight, bool HasAlpha);
 
+// The same result through the plain C++ loops only (the processor-specific loops are skipped).
+// The 32-bit x86 build has no others; tests hold both paths to the same bytes.
+bool ResampleBitmapPortable(Bitmap& Src, Bitmap& Dst, int32_t NewWidth, int32_t NewHeight, bool HasAlpha);
+
 // The filter of one axis, exposed for tests: for every destination sample the source indices
 // First .. First + Weights.size() - 1 and their weights in 1/65536 (0 where the kernel is 0 inside
 // that range). An empty list makes the sample 0.

@@ -133,6 +133,21 @@ TEST(ResampleBitmap, AgreesWithAFloatingPointModelOnRandomPictures) {
   }
 }
 
+TEST(ResampleBitmap, FastAndPortableLoopsGiveTheSameBytes) {
+  std::mt19937 rng(99);
+  std::uniform_int_distribution<int> size(1, 90);
+  for (int round = 0; round < 80; ++round) {
+    const bool alpha = round % 2 == 1;
+    const int32_t sw = size(rng), sh = size(rng), dw = size(rng), dh = size(rng);
+    SCOPED_TRACE(::testing::Message() << sw << "x" << sh << " -> " << dw << "x" << dh << (alpha ? " 32-bit" : " 24-bit"));
+    Bitmap src = RandomBitmap(sw, sh, alpha, rng), copy = src;
+    Bitmap fast, portable;
+    ASSERT_TRUE(ResampleBitmap(src, fast, dw, dh, alpha));
+    ASSERT_TRUE(ResampleBitmapPortable(copy, portable, dw, dh, alpha));
+    ASSERT_EQ(fast.bits, portable.bits);
+  }
+}
+
 TEST(ResampleBitmap, UniformColourSurvivesExactly) {
   struct Case {
     int32_t sw, sh, dw, dh;
