@@ -26,13 +26,14 @@ std::optional<std::string> Gunzip(std::string_view data, uint64_t maxBytes) {
     z.next_out = reinterpret_cast<Bytef*>(chunk);
     z.avail_out = sizeof chunk;
     const int rc = inflate(&z, Z_NO_FLUSH);
-    out.append(chunk, sizeof chunk - z.avail_out);
-    if (maxBytes > 0 && out.size() >= maxBytes) {
-      out.resize(static_cast<size_t>(maxBytes));
-      ok = maxBytes <= kMaxSvgTextBytes;
+    const size_t got = sizeof chunk - z.avail_out;
+    if (maxBytes > 0 && maxBytes <= kMaxSvgTextBytes && out.size() + got >= maxBytes) {
+      out.append(chunk, static_cast<size_t>(maxBytes - out.size()));
+      ok = true;
       break;
     }
-    if (out.size() > kMaxSvgTextBytes) break;  // a decompression bomb, or simply too much
+    if (out.size() + got > kMaxSvgTextBytes) break;  // a decompression bomb, or simply too much
+    out.append(chunk, got);
     if (rc == Z_STREAM_END) {
       ok = true;
       break;

@@ -822,9 +822,11 @@ void TXmlParser::ParseDtdEntity(TXmlDtdEntity* entity) {
       // A bare word ("SYSTEM", "NDATA", a parameter entity's name) is kept as text so that
       // writing the declaration back loses nothing.
       if (HasSink()) Report(entity, wsWarn, "quote char expected at pos %d", Pos());
-      static const ByteSet kWordStop(std::string_view("\t\n\r \"'!/>", 10));
+      static const ByteSet kWordStop("\t\n\r \"'!/>");
+      const std::string_view text = ReadUntilAny(kWordStop);
+      if (text.empty()) break;  // cannot happen with the checks above; never loop without progress
       TXmlCharData* word = doc_.NewNode<TXmlCharData>();
-      word->SetRawText(ReadUntilAny(kWordStop));
+      word->SetRawText(text);
       entity->AppendSubNode(word);
     }
   }

@@ -296,6 +296,18 @@ TEST(XmlReader, ReadsADocTypeWithEntityDeclarations) {
   EXPECT_TRUE(l.diagnostics.empty()) << l.diagnostics.front().text;
 }
 
+TEST(XmlReader, EntityDeclarationsKeepBareWordsAndAlwaysMoveOn) {
+  // A NUL byte among the words once made the reader spin without consuming input.
+  using namespace std::string_literals;
+  Loaded l("<!DOCTYPE a [<!ENTITY % pe SYSTEM \0height\0<\"x\">]><a/>"s);
+  const TXmlDocType* dt = l.doc.DocType();
+  ASSERT_NE(dt, nullptr);
+  ASSERT_EQ(dt->NodeCount(), 1);
+  EXPECT_EQ(dt->Nodes(0)->Name(), "%");
+  EXPECT_EQ(dt->Nodes(0)->Value(), "pe SYSTEM \0height\0< \"x\""s);
+  EXPECT_NE(l.doc.Root(), nullptr);
+}
+
 TEST(XmlReader, DeclaredEncodingAppliesOnlyWhenAsked) {
   const std::string text = "<?xml version=\"1.0\" encoding=\"windows-1252\"?><svg>caf\xE9 \x80</svg>";
   Loaded asBytes(text, false);
