@@ -34,6 +34,8 @@ std::wstring Argument(int argc, wchar_t** argv, const wchar_t* option) {
   return true;
 }
 
+[[maybe_unused]] LONG WINAPI EndQuietly(EXCEPTION_POINTERS*) { return EXCEPTION_EXECUTE_HANDLER; }
+
 }  // namespace
 
 int main() {
@@ -55,7 +57,7 @@ int main() {
   // No crash dialog or debugger: the test machine has nobody to click it away. The process still
   // ends the way a crashed one does, with the exception's code.
   SetErrorMode(SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
-  SetUnhandledExceptionFilter([](EXCEPTION_POINTERS*) -> LONG { return EXCEPTION_EXECUTE_HANDLER; });
+  SetUnhandledExceptionFilter(EndQuietly);
   volatile int* nowhere = nullptr;
   *nowhere = 1;
   return 0;
