@@ -80,6 +80,22 @@ int32_t ClampPosition(int32_t position, int32_t range, int32_t client) {
   return std::clamp(position, 0, std::max(range - client, 0));
 }
 
+std::optional<int32_t> ScrollBarTarget(int code, int32_t position, int32_t range, int32_t extent,
+                                       int32_t trackPosition) {
+  constexpr int32_t kLine = 50;
+  switch (code) {
+    case kScrollLineUp: return position - kLine;
+    case kScrollLineDown: return position + kLine;
+    case kScrollPageUp: return position - PageStep(extent);
+    case kScrollPageDown: return position + PageStep(extent);
+    case kScrollThumbPosition:
+    case kScrollThumbTrack: return trackPosition;
+    case kScrollTop: return 0;
+    case kScrollBottom: return range;
+    default: return std::nullopt;
+  }
+}
+
 Rect ComputeDisplayRect(Size picture, Size client, const DisplayOptions& options) {
   const int32_t pw = picture.width, ph = picture.height;
   const int32_t cw = client.width, ch = client.height;

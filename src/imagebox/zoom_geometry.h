@@ -91,6 +91,25 @@ int32_t KeepPosition(double relative, int32_t displayed, int32_t client, int32_t
 // Scroll position limits: 0 … range − client extent.
 int32_t ClampPosition(int32_t position, int32_t range, int32_t client);
 
+// Scroll-bar requests, numbered as the window system numbers them.
+enum ScrollCode : int {
+  kScrollLineUp = 0,
+  kScrollLineDown = 1,
+  kScrollPageUp = 2,
+  kScrollPageDown = 3,
+  kScrollThumbPosition = 4,
+  kScrollThumbTrack = 5,
+  kScrollTop = 6,
+  kScrollBottom = 7,
+  kScrollEnd = 8,
+};
+
+// Where a scroll-bar request moves the bar (not yet clamped), or nullopt when it moves nothing.
+// Lines move as far as an arrow key, pages as far as Page Up / Page Down; the thumb is followed
+// live while it is dragged.
+std::optional<int32_t> ScrollBarTarget(int code, int32_t position, int32_t range, int32_t extent,
+                                       int32_t trackPosition);
+
 // ---- Image painting decisions ----------------------------------------------------------------
 
 struct DisplayOptions {

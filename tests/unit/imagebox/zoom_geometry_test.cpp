@@ -32,6 +32,23 @@ TEST(PageStep, NearlyAPageButAtLeastTwoThirds) {
   EXPECT_EQ(PageStep(0), 0);
 }
 
+TEST(ScrollBarTarget, LinesPagesThumbAndEnds) {
+  struct Case {
+    int code;
+    std::optional<int32_t> expected;
+  };
+  // At 1000 of a 5000 range in a 600-pixel client, the thumb dragged to 1234.
+  const Case kCases[] = {
+      {kScrollLineUp, 950},   {kScrollLineDown, 1050},      {kScrollPageUp, 420},
+      {kScrollPageDown, 1580}, {kScrollThumbTrack, 1234},   {kScrollThumbPosition, 1234},
+      {kScrollTop, 0},        {kScrollBottom, 5000},        {kScrollEnd, std::nullopt},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.code);
+    EXPECT_EQ(ScrollBarTarget(c.code, 1000, 5000, 600, 1234), c.expected);
+  }
+}
+
 TEST(ScaledExtent, RoundsHalvesToEvenWithoutOverflow) {
   struct Case {
     int32_t scale, extent, expected;

@@ -1,0 +1,791 @@
+#include "imagebox/zoom_image_box_win.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
+#include "platform/utf.h"
+#include "render/resample.h"
+
+namespace pictara::imagebox {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"PictaraZoomImageBox";
+constexpr UINT_PTR kResampleTimer = 1;
+
+HMODULE ThisModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+  return module;
+}
+
+COLORREF ToColorRef(TColor c) { return static_cast<COLORREF>(c & 0x00FFFFFF); }
+
+RECT ToRECT(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+bool Intersect(const Rect& a, const RECT& b, RECT& out) {
+  const RECT ra = ToRECT(a);
+  return IntersectRect(&out, &ra, &b) != FALSE;
+}
+
+LPCWSTR CursorResource(int32_t id) {
+  switch (id) {
+    case crSizeAll: return IDC_SIZEALL;
+    case crSizeNS: return IDC_SIZENS;
+    case -3: return IDC_CROSS;
+    case -4: return IDC_IBEAM;
+    case -6: return IDC_SIZENESW;
+    case -8: return IDC_SIZENWSE;
+    case -9: return IDC_SIZEWE;
+    case -11: return IDC_WAIT;
+    case -18: return IDC_NO;
+    case -19: return IDC_APPSTARTING;
+    case -20: return IDC_HELP;
+    case -21: return IDC_HAND;
+    default: return IDC_ARROW;
+  }
+}
+
+// A DIB section selected into its own memory DC.
+class DibSection {
+ public:
+  DibSection() = default;
+  DibSection(const DibSection&) = delete;
+  DibSection& operator=(const DibSection&) = delete;
+  ~DibSection() { Reset(); }
+
+  void Reset() {
+    if (dc_) {
+      SelectObject(dc_, old_);
+      DeleteDC(dc_);
+    }
+    if (bitmap_) DeleteObject(bitmap_);
+    dc_ = nullptr;
+    bitmap_ = nullptr;
+    old_ = nullptr;
+    bits_ = nullptr;
+    width_ = height_ = 0;
+  }
+
+  // A blank top-down DIB of 24 or 32 bits.
+  bool Create(int32_t width, int32_t height, int bpp, bool bottomUp = false) {
+    Reset();
+    if (width <= 0 || height <= 0) return false;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = bottomUp ? height : -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = static_cast<WORD>(bpp);
+    bi.bmiHeader.biCompression = BI_RGB;
+    bitmap_ = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits_, nullptr, 0);
+    if (!bitmap_) return false;
+    dc_ = CreateCompatibleDC(nullptr);
+    if (!dc_) {
+      Reset();
+      return false;
+    }
+    old_ = SelectObject(dc_, bitmap_);
+    width_ = width;
+    height_ = height;
+    return true;
+  }
+
+  // A DIB with the pixels of a 24- or 32-bit bitmap, in its row order.
+  bool Assign(const Bitmap& b) {
+    if (b.pixelFormat != PixelFormat::pf24bit && b.pixelFormat != PixelFormat::pf32bit) return false;
+    if (!Create(b.width, b.height, BitsPerPixel(b.pixelFormat), b.bottomUp)) return false;
+    GdiFlush();
+    std::memcpy(bits_, b.bits.data(), b.bits.size());
+    return true;
+  }
+
+  HDC dc() const { return dc_; }
+  int32_t width() const { return width_; }
+  int32_t height() const { return height_; }
+  bool valid() const { return dc_ != nullptr; }
+
+ private:
+  HBITMAP bitmap_ = nullptr;
+  HDC dc_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  void* bits_ = nullptr;
+  int32_t width_ = 0, height_ = 0;
+};
+
+class Brush {
+ public:
+  explicit Brush(TColor c) : brush_(CreateSolidBrush(ToColorRef(c))) {}
+  ~Brush() {
+    if (brush_) DeleteObject(brush_);
+  }
+  Brush(const Brush&) = delete;
+  Brush& operator=(const Brush&) = delete;
+  HBRUSH get() const { return brush_; }
+
+ private:
+  HBRUSH brush_;
+};
+
+// Restores the DC's clip and modes however the block is left.
+class SavedDC {
+ public:
+  explicit SavedDC(HDC dc) : dc_(dc), id_(SaveDC(dc)) {}
+  ~SavedDC() { RestoreDC(dc_, id_); }
+  SavedDC(const SavedDC&) = delete;
+  SavedDC& operator=(const SavedDC&) = delete;
+
+ private:
+  HDC dc_;
+  int id_;
+};
+
+bool DrawBitmapOver(HDC dc, int x, int y, int w, int h, const DibSection& src, bool alpha) {
+  if (alpha) {
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    return AlphaBlend(dc, x, y, w, h, src.dc(), 0, 0, src.width(), src.height(), blend) != FALSE;
+  }
+  if (w == src.width() && h == src.height())
+    return BitBlt(dc, x, y, w, h, src.dc(), 0, 0, SRCCOPY) != FALSE;
+  SetStretchBltMode(dc, COLORONCOLOR);
+  return StretchBlt(dc, x, y, w, h, src.dc(), 0, 0, src.width(), src.height(), SRCCOPY) != FALSE;
+}
+
+}  // namespace
+
+struct ZoomImageBoxWindow::Gdi {
+  DibSection back;      // the double buffer: the whole client area
+  DibSection display;   // the picture as drawn by the quick paint
+  bool displayAlpha = false;
+  bool displayValid = false;  // built for the current picture and Transparent flag
+  DibSection tile;
+  bool tileAlpha = false;
+  uint64_t tileGeneration = 0;
+
+  // Work of the smooth paint, kept while what it was made from stays the same, so the timer's
+  // paint after a mere scroll costs one copy.
+  std::optional<DisplayPicture> source;  // resampling source (24-bit or 32-bit premultiplied)
+  DibSection flat;                       // natural size over ResampleBackColor (no tile)
+  TColor flatColor = 0;
+  DibSection smooth;                     // the finished smooth picture at the displayed size
+  struct SmoothKey {
+    int32_t width = 0, height = 0;
+    bool tiled = false;
+    TColor back = 0;
+    uint64_t tileGeneration = 0;
+    friend bool operator==(const SmoothKey&, const SmoothKey&) = default;
+  } smoothKey;
+
+  HFONT labelFont = nullptr;
+  ~Gdi() {
+    if (labelFont) DeleteObject(labelFont);
+  }
+
+  void ForgetPicture() {
+    display.Reset();
+    displayValid = false;
+    source.reset();
+    flat.Reset();
+    smooth.Reset();
+  }
+};
+
+ZoomImageBoxWindow::ZoomImageBoxWindow() : gdi_(std::make_unique<Gdi>()) {}
+
+ZoomImageBoxWindow::~ZoomImageBoxWindow() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+bool ZoomImageBoxWindow::Create(HWND parent, const RECT& bounds, int controlId) {
+  static const ATOM atom = [] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &ZoomImageBoxWindow::WndProc;
+    wc.hInstance = ThisModule();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kClassName;
+    const ATOM a = RegisterClassExW(&wc);
+    return a ? a : static_cast<ATOM>(GetLastError() == ERROR_CLASS_ALREADY_EXISTS ? 1 : 0);
+  }();
+  if (!atom) return false;
+  CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP,
+                  bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                  parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), ThisModule(),
+                  this);
+  if (!hwnd_) return false;
+
+  // The label: a static control without SS_NOTIFY answers every hit test with "transparent", so
+  // clicks on it reach the picture beneath.
+  label_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_LEFT, 0, 0, 0, 0, hwnd_, nullptr,
+                           ThisModule(), nullptr);
+  NONCLIENTMETRICSW ncm{};
+  ncm.cbSize = sizeof(ncm);
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0)) {
+    ncm.lfMessageFont.lfWeight = FW_BOLD;
+    gdi_->labelFont = CreateFontIndirectW(&ncm.lfMessageFont);
+    if (label_ && gdi_->labelFont)
+      SendMessageW(label_, WM_SETFONT, reinterpret_cast<WPARAM>(gdi_->labelFont), FALSE);
+  }
+  SyncBounds();
+  return true;
+}
+
+// ---- Picture and options ---------------------------------------------------------------------
+
+void ZoomImageBoxWindow::SetPicture(Picture picture) {
+  picture_ = std::move(picture);
+  gdi_->ForgetPicture();
+  PictureChanged();
+}
+
+void ZoomImageBoxWindow::UpdateImageInfo() {
+  Guard([&] { box_.UpdateImageInfo({picture_.Width(), picture_.Height()}); });
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void ZoomImageBoxWindow::SetColor(TColor color) {
+  if (color == color_) return;
+  color_ = color;
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+  if (label_) InvalidateRect(label_, nullptr, TRUE);
+}
+
+void ZoomImageBoxWindow::SetProportional(bool value) {
+  if (value == options_.proportional) return;
+  options_.proportional = value;
+  PictureChanged();
+}
+
+void ZoomImageBoxWindow::SetCenter(bool value) {
+  if (value == options_.center) return;
+  options_.center = value;
+  PictureChanged();
+}
+
+void ZoomImageBoxWindow::SetTransparent(bool value) {
+  if (value == options_.transparent) return;
+  options_.transparent = value;
+  gdi_->ForgetPicture();  // a bitmap's transparent colour now shows or no longer does
+  PictureChanged();
+}
+
+void ZoomImageBoxWindow::SetResample(bool value) {
+  if (value == options_.resample) return;
+  options_.resample = value;
+  if (!value) StopTimer();
+  PictureChanged();
+}
+
+void ZoomImageBoxWindow::SetResampleDelay(int32_t milliseconds) {
+  options_.resampleDelay = std::max(0, milliseconds);
+}
+
+void ZoomImageBoxWindow::SetResampleBackColor(TColor color) {
+  if (color == options_.resampleBackColor) return;
+  options_.resampleBackColor = color;
+  if (hwnd_ && !drawing_) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void ZoomImageBoxWindow::SetDrawBackground(bool value) {
+  if (value == options_.drawBackground) return;
+  options_.drawBackground = value;
+  if (hwnd_ && !drawing_) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void ZoomImageBoxWindow::SetBackgroundPicture(const Bitmap& tile) {
+  tile_ = tile;
+  gdi_->tile.Reset();
+  gdi_->tileAlpha = false;
+  ++gdi_->tileGeneration;
+  if (auto d = MakeDisplayPicture(Picture{tile_}, false)) {
+    if (gdi_->tile.Assign(d->bitmap)) gdi_->tileAlpha = d->hasAlpha;
+  }
+  if (hwnd_ && !drawing_) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void ZoomImageBoxWindow::PictureChanged() {
+  // The opaque rule and the display rectangle are read at paint time; all that is left here is
+  // to repaint, unless a paint is what changed the picture.
+  if (hwnd_ && !drawing_) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+// ---- Label ---------------------------------------------------------------------------------------
+
+void ZoomImageBoxWindow::SetLabelText(const std::string& utf8) {
+  if (!label_) return;
+  const std::u16string text = Utf8ToUtf16(utf8);
+  const std::wstring wide(text.begin(), text.end());
+  SetWindowTextW(label_, wide.c_str());
+  HDC dc = GetDC(label_);
+  HGDIOBJ old = SelectObject(dc, gdi_->labelFont ? gdi_->labelFont : GetStockObject(DEFAULT_GUI_FONT));
+  SIZE size{};
+  GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(label_, dc);
+  SetWindowPos(label_, HWND_TOP, 0, 0, size.cx, size.cy, SWP_NOACTIVATE);
+}
+
+void ZoomImageBoxWindow::ShowLabel(bool visible) {
+  if (label_) ShowWindow(label_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+// ---- Box view --------------------------------------------------------------------------------------
+
+void ZoomImageBoxWindow::LayoutChanged() {
+  if (!hwnd_) return;
+  ApplyScrollBars();
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void ZoomImageBoxWindow::SetAppCursor(int32_t cursorId) {
+  cursor_ = cursorId;
+  SetCursor(LoadCursorW(nullptr, CursorResource(cursorId)));
+}
+
+void ZoomImageBoxWindow::TakeFocus() {
+  if (hwnd_ && GetFocus() != hwnd_) SetFocus(hwnd_);
+}
+
+void ZoomImageBoxWindow::ApplyScrollBars() {
+  applying_ = true;
+  const Size client = box_.ClientSize();
+  auto apply = [&](int bar, const ScrollBarState& s, int32_t extent) {
+    ShowScrollBar(hwnd_, bar, s.visible);
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    if (s.visible) {
+      si.nMax = std::max(s.range - 1, 0);
+      si.nPage = static_cast<UINT>(std::max(extent, 0));
+      si.nPos = s.position;
+    } else {
+      si.nPage = 1;  // larger than the range: the bar stays hidden
+    }
+    SetScrollInfo(hwnd_, bar, &si, TRUE);
+  };
+  apply(SB_HORZ, box_.HorzScrollBar(), client.width);
+  apply(SB_VERT, box_.VertScrollBar(), client.height);
+  applying_ = false;
+}
+
+void ZoomImageBoxWindow::SyncBounds() {
+  if (!hwnd_ || applying_) return;
+  RECT rc;
+  GetClientRect(hwnd_, &rc);
+  const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+  const int vbar = GetSystemMetrics(SM_CXVSCROLL), hbar = GetSystemMetrics(SM_CYHSCROLL);
+  const Size area{rc.right + ((style & WS_VSCROLL) ? vbar : 0),
+                  rc.bottom + ((style & WS_HSCROLL) ? hbar : 0)};
+  Guard([&] { box_.SetBounds(area, vbar, hbar); });
+}
+
+// ---- Painting ----------------------------------------------------------------------------------------
+
+Rect ZoomImageBoxWindow::DisplayRect() const {
+  const Rect& bounds = box_.Image().bounds;
+  const Rect r = ComputeDisplayRect({picture_.Width(), picture_.Height()},
+                                    {bounds.Width(), bounds.Height()},
+                                    {box_.Image().stretch, options_.proportional, options_.center});
+  return {r.left + bounds.left, r.top + bounds.top, r.right + bounds.left, r.bottom + bounds.top};
+}
+
+void ZoomImageBoxWindow::OnPaintMessage() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  RECT rc;
+  GetClientRect(hwnd_, &rc);
+  Gdi& g = *gdi_;
+  if (rc.right > 0 && rc.bottom > 0) {
+    if (g.back.width() != rc.right || g.back.height() != rc.bottom)
+      g.back.Create(rc.right, rc.bottom, 32);
+    if (g.back.valid()) {
+      PaintBox(g.back.dc(), ps.rcPaint);
+      BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+             ps.rcPaint.bottom - ps.rcPaint.top, g.back.dc(), ps.rcPaint.left, ps.rcPaint.top,
+             SRCCOPY);
+    } else {
+      PaintBox(dc, ps.rcPaint);  // no memory for the buffer: paint straight on the screen
+    }
+  }
+  EndPaint(hwnd_, &ps);
+}
+
+void ZoomImageBoxWindow::PaintNow() {
+  if (!hwnd_) return;
+  InvalidateRect(hwnd_, nullptr, FALSE);
+  UpdateWindow(hwnd_);
+}
+
+void ZoomImageBoxWindow::PaintBox(HDC dc, const RECT& clip) {
+  SavedDC saved(dc);
+  IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
+  RECT rc;
+  GetClientRect(hwnd_, &rc);
+  const Rect& bounds = box_.Image().bounds;
+  const Rect display = DisplayRect();
+  const Rect relative{display.left - bounds.left, display.top - bounds.top,
+                      display.right - bounds.left, display.bottom - bounds.top};
+  const bool opaque =
+      IsImageOpaque(!picture_.Empty(), GraphicIsTransparent(picture_, options_.transparent),
+                    relative, {bounds.Width(), bounds.Height()});
+  {
+    SavedDC around(dc);
+    if (opaque) ExcludeClipRect(dc, bounds.left, bounds.top, bounds.right, bounds.bottom);
+    Brush brush(color_);
+    FillRect(dc, &rc, brush.get());
+  }
+  if (bounds.Width() > 0 && bounds.Height() > 0) PaintImage(dc, clip);
+}
+
+void ZoomImageBoxWindow::PaintImage(HDC dc, const RECT& clip) {
+  const bool wasDrawing = drawing_;
+  drawing_ = true;
+  struct Restore {
+    bool& flag;
+    bool value;
+    ~Restore() { flag = value; }
+  } restore{drawing_, wasDrawing};
+
+  const Rect r = DisplayRect();
+  const PaintPath path = ChoosePaintPath({options_.resample, !picture_.Empty(), false,
+                                          {picture_.Width(), picture_.Height()}, r,
+                                          options_.resampleDelay});
+  if (options_.resample) StopTimer();
+  switch (path) {
+    case PaintPath::Stretched:
+      PaintStretched(dc, r, clip);
+      break;
+    case PaintPath::StretchedThenTimer:
+      PaintStretched(dc, r, clip);
+      StartTimer();
+      break;
+    case PaintPath::Resampled:
+      if (!PaintResampled(dc, r, clip)) PaintStretched(dc, r, clip);
+      break;
+  }
+}
+
+void ZoomImageBoxWindow::PaintBackground(HDC dc, const Rect& r, const RECT& clip) {
+  Gdi& g = *gdi_;
+  RECT area;
+  if (!Intersect(r, clip, area)) return;
+  if (options_.drawBackground && g.tile.valid()) {
+    SavedDC saved(dc);
+    IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
+    const Rect visible{area.left, area.top, area.right, area.bottom};
+    for (const ClientPoint& p : TilePositions(r, {g.tile.width(), g.tile.height()}, visible))
+      DrawBitmapOver(dc, p.x, p.y, g.tile.width(), g.tile.height(), g.tile, g.tileAlpha);
+    return;
+  }
+  Brush brush(options_.resampleBackColor);
+  FillRect(dc, &area, brush.get());
+}
+
+void ZoomImageBoxWindow::PaintStretched(HDC dc, const Rect& r, const RECT& clip) {
+  Gdi& g = *gdi_;
+  PaintBackground(dc, r, clip);
+  if (!g.displayValid && !picture_.Empty()) {
+    g.displayValid = true;  // tried once per picture; a failure leaves only the background
+    if (auto d = MakeDisplayPicture(picture_, options_.transparent)) {
+      if (g.display.Assign(d->bitmap)) g.displayAlpha = d->hasAlpha;
+    }
+  }
+  if (g.display.valid() && r.Width() > 0 && r.Height() > 0) {
+    SavedDC saved(dc);
+    IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
+    DrawBitmapOver(dc, r.left, r.top, r.Width(), r.Height(), g.display, g.displayAlpha);
+  }
+  lastPaint_ = LastPaint::Stretched;
+  if (OnAfterPaint) OnAfterPaint(dc, r);
+}
+
+bool ZoomImageBoxWindow::PaintResampled(HDC dc, const Rect& r, const RECT& clip) {
+  Gdi& g = *gdi_;
+  if (picture_.Empty() || !ResampleSizeAllowed({r.Width(), r.Height()})) return false;
+  const Gdi::SmoothKey key{r.Width(), r.Height(), options_.drawBackground && g.tile.valid(),
+                           options_.resampleBackColor, g.tileGeneration};
+  if (!g.smooth.valid() || !(g.smoothKey == key)) {
+    g.smooth.Reset();
+    if (!g.source) {
+      g.source = MakeDisplayPicture(picture_, options_.transparent);
+      if (!g.source) return false;
+    }
+    if (!g.smooth.Create(r.Width(), r.Height(), 24)) return false;
+    const RECT whole{0, 0, r.Width(), r.Height()};
+    if (options_.drawBackground) {
+      // Resample the picture with its alpha, then lay it over the tile, which starts at the
+      // picture's top-left corner.
+      Bitmap scaled;
+      const bool hasAlpha = g.source->bitmap.pixelFormat == PixelFormat::pf32bit;
+      ResampleBitmap(g.source->bitmap, scaled, r.Width(), r.Height(), hasAlpha);
+      PaintBackground(g.smooth.dc(), Rect{0, 0, r.Width(), r.Height()}, whole);
+      DibSection over;
+      if (!scaled.Empty() && over.Assign(scaled))
+        DrawBitmapOver(g.smooth.dc(), 0, 0, r.Width(), r.Height(), over, hasAlpha);
+    } else {
+      if (!g.flat.valid() || g.flatColor != options_.resampleBackColor) {
+        g.flat.Reset();
+        Bitmap flat;
+        if (!FlattenOnto(*g.source, options_.resampleBackColor, flat) || !g.flat.Assign(flat)) {
+          g.smooth.Reset();
+          return false;
+        }
+        g.flatColor = options_.resampleBackColor;
+      }
+      SetStretchBltMode(g.smooth.dc(), HALFTONE);
+      SetBrushOrgEx(g.smooth.dc(), 0, 0, nullptr);
+      StretchBlt(g.smooth.dc(), 0, 0, r.Width(), r.Height(), g.flat.dc(), 0, 0, g.flat.width(),
+                 g.flat.height(), SRCCOPY);
+    }
+    GdiFlush();
+    g.smoothKey = key;
+  }
+  {
+    SavedDC saved(dc);
+    IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
+    BitBlt(dc, r.left, r.top, r.Width(), r.Height(), g.smooth.dc(), 0, 0, SRCCOPY);
+  }
+  lastPaint_ = LastPaint::Resampled;
+  if (OnPaint) OnPaint();
+  if (OnAfterPaint) OnAfterPaint(dc, r);
+  return true;
+}
+
+void ZoomImageBoxWindow::ResampleNow() {
+  StopTimer();
+  if (!hwnd_ || picture_.Empty()) return;
+  Gdi& g = *gdi_;
+  RECT rc;
+  GetClientRect(hwnd_, &rc);
+  if (!g.back.valid() || g.back.width() != rc.right || g.back.height() != rc.bottom) return;
+  const Rect r = DisplayRect();
+  RECT visible;
+  if (!Intersect(r, rc, visible)) return;
+  bool done = false;
+  {
+    const bool wasDrawing = drawing_;
+    drawing_ = true;
+    struct Restore {
+      bool& flag;
+      bool value;
+      ~Restore() { flag = value; }
+    } restore{drawing_, wasDrawing};
+    done = PaintResampled(g.back.dc(), r, rc);
+  }
+  if (!done) return;
+  // Straight onto the window: no other part of the box has changed since the last paint.
+  HDC dc = GetDC(hwnd_);
+  BitBlt(dc, visible.left, visible.top, visible.right - visible.left, visible.bottom - visible.top,
+         g.back.dc(), visible.left, visible.top, SRCCOPY);
+  ReleaseDC(hwnd_, dc);
+  // The smooth paint went over the label's place on the buffer; the label is a child window and
+  // was clipped out of the window DC, so it still shows.
+}
+
+void ZoomImageBoxWindow::StopTimer() {
+  if (timerRunning_ && hwnd_) KillTimer(hwnd_, kResampleTimer);
+  timerRunning_ = false;
+}
+
+void ZoomImageBoxWindow::StartTimer() {
+  if (!hwnd_) return;
+  timerRunning_ = SetTimer(hwnd_, kResampleTimer, static_cast<UINT>(options_.resampleDelay),
+                           nullptr) != 0;
+}
+
+// ---- Input -------------------------------------------------------------------------------------------
+
+ShiftState ZoomImageBoxWindow::KeyShift() const {
+  ShiftState s = ssNone;
+  if (GetKeyState(VK_SHIFT) < 0) s = s | ssShift;
+  if (GetKeyState(VK_CONTROL) < 0) s = s | ssCtrl;
+  if (GetKeyState(VK_MENU) < 0) s = s | ssAlt;
+  if (GetKeyState(VK_LBUTTON) < 0) s = s | ssLeft;
+  if (GetKeyState(VK_RBUTTON) < 0) s = s | ssRight;
+  if (GetKeyState(VK_MBUTTON) < 0) s = s | ssMiddle;
+  return s;
+}
+
+void ZoomImageBoxWindow::Guard(const std::function<void()>& body) {
+  try {
+    body();
+  } catch (const std::exception& e) {
+    if (OnError) {
+      try {
+        OnError(e);
+      } catch (...) {
+      }
+    }
+  } catch (...) {
+  }
+}
+
+LRESULT CALLBACK ZoomImageBoxWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<ZoomImageBoxWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<ZoomImageBoxWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->StopTimer();
+    self->hwnd_ = nullptr;
+    self->label_ = nullptr;
+    return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+  return self->OnMessage(msg, wp, lp);
+}
+
+LRESULT ZoomImageBoxWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  auto mouseButton = [](UINT m) {
+    switch (m) {
+      case WM_LBUTTONDOWN:
+      case WM_LBUTTONUP: return MouseButton::Left;
+      case WM_RBUTTONDOWN:
+      case WM_RBUTTONUP: return MouseButton::Right;
+      default: return MouseButton::Middle;
+    }
+  };
+  auto overImage = [&](ClientPoint p) {
+    const Rect& b = box_.Image().bounds;
+    RECT rc;
+    GetClientRect(hwnd_, &rc);
+    return p.x >= b.left && p.x < b.right && p.y >= b.top && p.y < b.bottom && p.x >= 0 &&
+           p.y >= 0 && p.x < rc.right && p.y < rc.bottom;
+  };
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;  // everything is painted from the buffer
+    case WM_PAINT:
+      OnPaintMessage();
+      return 0;
+    case WM_SIZE:
+      SyncBounds();
+      return 0;
+    case WM_TIMER:
+      if (wp == kResampleTimer) {
+        Guard([&] { ResampleNow(); });
+        return 0;
+      }
+      break;
+    case WM_HSCROLL:
+    case WM_VSCROLL: {
+      if (lp != 0) break;  // a scroll-bar control of someone else
+      const bool horizontal = msg == WM_HSCROLL;
+      SCROLLINFO si{};
+      si.cbSize = sizeof(si);
+      si.fMask = SIF_TRACKPOS;
+      GetScrollInfo(hwnd_, horizontal ? SB_HORZ : SB_VERT, &si);
+      const ScrollBarState& bar = horizontal ? box_.HorzScrollBar() : box_.VertScrollBar();
+      const Size client = box_.ClientSize();
+      const auto target = ScrollBarTarget(LOWORD(wp), bar.position, bar.range,
+                                          horizontal ? client.width : client.height, si.nTrackPos);
+      if (target) Guard([&] { box_.ScrollBarMoved(horizontal, *target); });
+      return 0;
+    }
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+      uint16_t key = static_cast<uint16_t>(wp);
+      const ShiftState shift = KeyShift();
+      bool consumed = false;
+      Guard([&] {
+        if (OnKeyPreview) OnKeyPreview(key, shift);
+        consumed = key == 0 || box_.KeyDown(key, shift);
+      });
+      if (consumed) return 0;
+      break;
+    }
+    case WM_MOUSEWHEEL: {
+      ShiftState shift = ssNone;
+      const WORD keys = GET_KEYSTATE_WPARAM(wp);
+      if (keys & MK_SHIFT) shift = shift | ssShift;
+      if (keys & MK_CONTROL) shift = shift | ssCtrl;
+      if (GetKeyState(VK_MENU) < 0) shift = shift | ssAlt;
+      if (keys & MK_LBUTTON) shift = shift | ssLeft;
+      if (keys & MK_RBUTTON) shift = shift | ssRight;
+      if (keys & MK_MBUTTON) shift = shift | ssMiddle;
+      wheelRest_ += GET_WHEEL_DELTA_WPARAM(wp);
+      Guard([&] {
+        for (; wheelRest_ >= WHEEL_DELTA; wheelRest_ -= WHEEL_DELTA) box_.MouseWheel(true, shift);
+        for (; wheelRest_ <= -WHEEL_DELTA; wheelRest_ += WHEEL_DELTA) box_.MouseWheel(false, shift);
+      });
+      return 0;  // handled: no default wheel scrolling, not even by the parent
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+      const ClientPoint p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      const MouseButton button = mouseButton(msg);
+      SetCapture(hwnd_);
+      const bool onImage = overImage(p);
+      if (button == MouseButton::Left) captureOnImage_ = onImage;
+      const ShiftState shift = KeyShift();
+      Guard([&] {
+        if (onImage)
+          box_.ImageMouseDown(button, shift, box_.ToPicture(p));
+        else
+          box_.BoxMouseDown(button, shift, p);
+      });
+      return 0;
+    }
+    case WM_MOUSEMOVE: {
+      const ClientPoint p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      if (captureOnImage_ || overImage(p)) {
+        const ShiftState shift = KeyShift();
+        Guard([&] { box_.ImageMouseMove(shift, box_.ToPicture(p)); });
+      }
+      return 0;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+      const ClientPoint p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      const MouseButton button = mouseButton(msg);
+      const bool toImage = button == MouseButton::Left ? captureOnImage_ || overImage(p) : overImage(p);
+      if (button == MouseButton::Left) captureOnImage_ = false;
+      if (!(wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && GetCapture() == hwnd_) ReleaseCapture();
+      if (toImage) Guard([&] { box_.ImageMouseUp(button, KeyShift(), box_.ToPicture(p)); });
+      break;  // the default procedure turns a right release into WM_CONTEXTMENU
+    }
+    case WM_CAPTURECHANGED:
+      // Capture taken away mid-drag (another window, a menu): end the drag as a release would, so
+      // the view does not keep panning with the button up.
+      if (captureOnImage_ && reinterpret_cast<HWND>(lp) != hwnd_) {
+        captureOnImage_ = false;
+        Guard([&] { box_.ImageMouseUp(MouseButton::Left, ssNone, {}); });
+      }
+      return 0;
+    case WM_SETCURSOR:
+      if (LOWORD(lp) == HTCLIENT) {
+        SetCursor(LoadCursorW(nullptr, CursorResource(cursor_)));
+        return TRUE;
+      }
+      break;
+    case WM_CTLCOLORSTATIC:
+      if (reinterpret_cast<HWND>(lp) == label_) {
+        HDC dc = reinterpret_cast<HDC>(wp);
+        SetTextColor(dc, RGB(255, 255, 255));
+        SetBkColor(dc, ToColorRef(color_));
+        SetDCBrushColor(dc, ToColorRef(color_));
+        return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
+      }
+      break;
+    case WM_DESTROY:
+      StopTimer();
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+}  // namespace pictara::imagebox
