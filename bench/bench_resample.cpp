@@ -1,9 +1,13 @@
 // ResampleBitmap on the sizes the plug-in meets: a screen-sized picture to a thumbnail, a drawing
-// doubled for a high-density screen, a large render to a thumbnail. bench/pillow_resize.py measures
-// Pillow's bicubic resize on the same sizes for comparison.
+// doubled for a high-density screen, a large render to a thumbnail. At the end bench/pillow_resize.py
+// measures Pillow's bicubic resize on the same sizes, and the two are printed side by side.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <map>
+#include <memory>
 #include <random>
+#include <string>
 
 #include "render/resample.h"
 
@@ -46,6 +50,58 @@ void Sizes(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_Resample)->Apply(Sizes);
 
+// Keeps each case's processor time per iteration (ms) while printing as usual.
+class Collector : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& r : runs)
+      if (r.run_type == Run::RT_Iteration || r.aggregate_name == "median") {
+        const std::string& args = r.run_name.args;  // "bpp:32/sw:1920/..."
+        cpuMs[Key(args)] = r.GetAdjustedCPUTime();
+      }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  // "32/1920x1080->480x270", as the Pillow script names its cases.
+  static std::string Key(const std::string& args) {
+    int v[5] = {};
+    std::sscanf(args.c_str(), "bpp:%d/sw:%d/sh:%d/dw:%d/dh:%d", &v[0], &v[1], &v[2], &v[3], &v[4]);
+    char key[64];
+    std::snprintf(key, sizeof key, "%d/%dx%d->%dx%d", v[0], v[1], v[2], v[3], v[4]);
+    return key;
+  }
+  std::map<std::string, double> cpuMs;
+};
+
+// Pillow's bicubic resize on the same cases (bench/pillow_resize.py beside this file, Debian's
+// python3-pil), then both processor times side by side.
+void CompareWithPillow(const Collector& ours) {
+  std::string script = __FILE__;
+  script = script.substr(0, script.find_last_of('/') + 1) + "pillow_resize.py";
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(("/usr/bin/python3 '" + script + "' 2>&1").c_str(), "r"), pclose);
+  if (!pipe) return;
+  std::printf("\n%-30s %12s %12s %8s\n", "case (processor time)", "ResampleBitmap", "Pillow", "ratio");
+  char line[256];
+  while (std::fgets(line, sizeof line, pipe.get())) {
+    char name[64] = {};
+    double wall = 0, cpu = 0;
+    if (std::sscanf(line, "pillow/%63s wall %lf ms cpu %lf ms", name, &wall, &cpu) != 3) {
+      std::fputs(line, stdout);
+      continue;
+    }
+    auto it = ours.cpuMs.find(name);
+    if (it == ours.cpuMs.end()) continue;
+    std::printf("%-30s %9.2f ms %9.2f ms %7.2fx\n", name, it->second, cpu, cpu / it->second);
+  }
+}
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  Collector collector;
+  benchmark::RunSpecifiedBenchmarks(&collector);
+  benchmark::Shutdown();
+  CompareWithPillow(collector);
+  return 0;
+}
