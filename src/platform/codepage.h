@@ -19,6 +19,10 @@ std::optional<std::string> CodePageToUtf8(uint32_t codePage, std::string_view by
 // system does not know the code page.
 std::optional<std::string> Utf8ToCodePage(uint32_t codePage, std::string_view utf8, bool* usedDefault);
 
+// True for a code page in which a character may take more than one byte (932, 936, 949, 950,
+// GB18030, the ISO-2022 forms, UTF-7, ...): its text must be converted in whole sequences.
+bool IsMultiByteCodePage(uint32_t codePage);
+
 // The system's 8-bit ("ANSI") code page: GetACP() on Windows, 1252 elsewhere.
 uint32_t SystemAnsiCodePage();
 

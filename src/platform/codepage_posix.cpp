@@ -208,6 +208,28 @@ std::optional<std::string> Utf8ToCodePage(uint32_t codePage, std::string_view ut
   });
 }
 
+bool IsMultiByteCodePage(uint32_t codePage) {
+  // Stateful encodings switch with plain ASCII escapes; UTF-7 spells characters in ASCII.
+  if ((codePage >= 50220 && codePage <= 50229) || codePage == 52936 || codePage == 65000 || codePage == 65001)
+    return true;
+  IconvCache& cache = Cache();
+  std::lock_guard<std::mutex> lock(cache.mutex);
+  iconv_t cd = cache.Get(codePage, true);
+  if (cd == kNoIconv) return false;
+  // A lead byte on its own is an incomplete sequence to iconv.
+  for (unsigned b = 0x80; b <= 0xFF; ++b) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char byte = static_cast<char>(b);
+    char* in = &byte;
+    size_t inLeft = 1;
+    char out[16];
+    char* o = out;
+    size_t oLeft = sizeof out;
+    if (iconv(cd, &in, &inLeft, &o, &oLeft) == static_cast<size_t>(-1) && errno == EINVAL) return true;
+  }
+  return false;
+}
+
 uint32_t SystemAnsiCodePage() { return 1252; }
 
 int CompareTextIgnoreCase(std::string_view a, std::string_view b) {

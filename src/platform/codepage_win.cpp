@@ -42,6 +42,11 @@ std::optional<std::string> Utf8ToCodePage(uint32_t codePage, std::string_view ut
   return out;
 }
 
+bool IsMultiByteCodePage(uint32_t codePage) {
+  CPINFO info{};
+  return GetCPInfo(codePage, &info) && info.MaxCharSize > 1;
+}
+
 uint32_t SystemAnsiCodePage() { return GetACP(); }
 
 int CompareTextIgnoreCase(std::string_view a, std::string_view b) {

@@ -197,6 +197,7 @@ class TXmlParser {
   DecoderState state_;
   std::array<std::string, 128> ansi_;
   uint32_t ansiFor_ = 0;
+  bool multiByte_ = false;  // the ANSI code page is converted as a whole, not byte by byte
 
   std::string buf_;
   size_t pos_ = 0;
@@ -248,6 +249,13 @@ bool TXmlParser::Fill() {
   const size_t before = buf_.size();
   while (buf_.size() == before && raw_ < in_.size()) {
     records_.push_back({discarded_ + buf_.size(), raw_, state_});
+    if (state_.encoding == seAnsi && multiByte_ && state_.codePage != 0 && state_.codePage != 65001) {
+      // A character may span any chunk border: the rest of the text goes in one piece.
+      const auto text = CodePageToUtf8(state_.codePage, in_.substr(raw_));
+      raw_ = in_.size();
+      if (text) AppendFolded(text->data(), text->size());
+      break;
+    }
     for (size_t k = 0; k < kChunksPerFill && raw_ < in_.size(); ++k) DecodeChunk();
     if (raw_ >= in_.size() && state_.pendingHigh != 0) {
       // The input ended inside a surrogate pair.
@@ -363,7 +371,12 @@ void TXmlParser::DecodeBytes(const unsigned char* p, size_t n) {
 void TXmlParser::PrepareAnsiTable() {
   if (ansiFor_ == state_.codePage) return;
   ansiFor_ = state_.codePage;
-  // Each byte is converted on its own, as the system converts one byte.
+  // Each byte is converted on its own, as the system converts one byte. A code page in which
+  // some byte means nothing on its own (a lead byte of a two-byte character), or whose text may
+  // switch state with plain ASCII bytes, is converted as a whole instead: byte by byte would
+  // turn every Japanese or Chinese character into two broken ones.
+  multiByte_ = IsMultiByteCodePage(state_.codePage);
+  if (multiByte_) return;
   for (unsigned b = 0x80; b <= 0xFF; ++b) {
     const char byte = static_cast<char>(b);
     auto text = CodePageToUtf8(state_.codePage, std::string_view(&byte, 1));
@@ -374,8 +387,10 @@ void TXmlParser::PrepareAnsiTable() {
 void TXmlParser::SwitchEncoding(TXmlStringEncoding encoding, uint32_t codePage) {
   if (encoding == state_.encoding && codePage == state_.codePage) return;
   if (halted_) return;
+  // Text converted as a whole has no chunks to go back to: it stays as it is.
+  const bool whole = state_.encoding == seAnsi && multiByte_ && state_.codePage != 0 && state_.codePage != 65001;
   const size_t absPos = discarded_ + pos_;
-  if (pos_ < buf_.size() && !records_.empty()) {
+  if (!whole && pos_ < buf_.size() && !records_.empty()) {
     // Go back to the start of the chunk being read and decode it again with the new setting.
     size_t r = records_.size();
     while (r > 1 && records_[r - 1].decodedStart > absPos) --r;

@@ -70,6 +70,17 @@ TEST(CompareTextIgnoreCase, IgnoresCaseBeyondAscii) {
   EXPECT_NE(CompareTextIgnoreCase("a", "ab"), 0);
 }
 
+TEST(IsMultiByteCodePage, TellsTwoByteAndStatefulCodePagesApart) {
+  for (uint32_t cp : {932u, 936u, 949u, 950u, 54936u, 50220u, 65001u}) {
+    SCOPED_TRACE(cp);
+    EXPECT_TRUE(IsMultiByteCodePage(cp));
+  }
+  for (uint32_t cp : {1252u, 1251u, 28591u, 20866u, 437u}) {
+    SCOPED_TRACE(cp);
+    EXPECT_FALSE(IsMultiByteCodePage(cp));
+  }
+}
+
 TEST(SystemAnsiCodePage, IsAKnownCodePage) {
   EXPECT_TRUE(CodePageToUtf8(SystemAnsiCodePage(), "x").has_value());
 }

@@ -321,6 +321,19 @@ TEST(XmlReader, DeclaredEncodingAppliesOnlyWhenAsked) {
   EXPECT_EQ(converted.doc.ExternalCodepage(), 1252u);
 }
 
+TEST(XmlReader, TwoByteCodePagesKeepTheirCharactersWhole) {
+  // Shift_JIS "\xE3\x81\x82" (hiragana A) and a kanji whose second byte is a backslash; the
+  // characters are placed across the 256-byte chunk borders.
+  std::string body;
+  for (int i = 0; i < 200; ++i) body += "\x82\xA0\x95\x5C";
+  Loaded l("<?xml version=\"1.0\" encoding=\"shift_jis\"?><svg>" + body + "</svg>", true);
+  ASSERT_NE(l.doc.Root(), nullptr);
+  std::string expected;
+  for (int i = 0; i < 200; ++i) expected += "\xE3\x81\x82\xE8\xA1\xA8";
+  EXPECT_EQ(l.doc.Root()->Value(), expected);
+  EXPECT_EQ(l.doc.ExternalCodepage(), 932u);
+}
+
 TEST(XmlReader, SwitchesEncodingInTheMiddleOfALongDocument) {
   // The declaration lies beyond the first chunks (after a long comment); the bytes after it are
   // converted, including those already decoded with the old setting.
