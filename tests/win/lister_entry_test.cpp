@@ -100,6 +100,8 @@ TEST_F(ListerEntry, FileThatCannotBeShownGivesZeroAndLeavesNoWindow) {
   EXPECT_EQ(plugin.ListLoadW(lister.Handle(), kMissing.c_str(), 0), nullptr);
   EXPECT_EQ(plugin.ListLoad(lister.Handle(), tb::Narrow(kMissing).c_str(), 128), nullptr);
   EXPECT_EQ(plugin.ListLoadW(lister.Handle(), nullptr, 0), nullptr);
+  // No Lister window to live in: the viewer cannot be built, and the host still only sees 0.
+  EXPECT_EQ(plugin.ListLoadW(nullptr, kSvg.c_str(), 0), nullptr);
   tb::PumpMessages();
   EXPECT_TRUE(lister.Children().empty());
 }

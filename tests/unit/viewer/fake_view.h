@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,7 @@ struct FakeViewLog {
 struct FakeViewOptions {
   int pixelsPerInch = 120;
   bool layoutThrows = false;
+  bool imageBoxThrows = false;
   TListerGeometry lister{{0, 0, 800, 600}};
   TFormSize scrollBox{800, 569};
   uintptr_t handle = 0x1234;
@@ -74,6 +76,7 @@ class FakeView : public IViewerView {
   }
   IImageBox& CreateImageBox(const TImageBoxSetup& setup) override {
     log_.calls.push_back("CreateImageBox");
+    if (options_.imageBoxThrows) throw std::runtime_error("no image box");
     log_.imageBox = setup;
     imageBox.setup = setup;
     return imageBox;

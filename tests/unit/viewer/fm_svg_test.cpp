@@ -66,6 +66,13 @@ TEST_F(ViewerTest, FileThatCannotBeShownGivesNoHandleAndNoFileName) {
   EXPECT_TRUE(log.destroyed);
 }
 
+TEST_F(ViewerTest, FailureWhileBuildingFreesTheHalfBuiltViewerAndPassesOn) {
+  FakeViewOptions options;
+  options.imageBoxThrows = true;
+  EXPECT_THROW(Create(kShownFile, false, options), std::runtime_error);
+  EXPECT_TRUE(log.destroyed);
+}
+
 TEST_F(ViewerTest, RereadIniReadsTheFileBeforeColoursAndLoadAreDecided) {
   Settings().RereadIni = true;
   int rereads = 0;
