@@ -16,6 +16,8 @@ TEST(MulDiv, RoundsHalvesAwayFromZeroAndReportsOverflowAsMinusOne) {
       {7, 1, 3, 2},         {8, 1, 3, 3},        {-8, 1, 3, -3},   {0, 5, 7, 0},
       {5, 7, 0, -1},        {INT_MAX, 2, 1, -1}, {INT_MAX, 2, 2, INT_MAX},
       {INT_MAX, INT_MAX, INT_MAX, INT_MAX},      {16, 144, 96, 24}, {16, 120, 96, 20},
+      {INT_MIN, 1, 1, -1},  // -2^31 itself counts as an overflow
+      {INT_MIN, 1, -2, 1073741824},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(testing::Message() << c.a << " * " << c.b << " / " << c.c);
