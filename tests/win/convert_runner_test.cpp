@@ -17,13 +17,14 @@ class WineRunner : public PrivateTempTest {};
 
 TEST_F(WineRunner, TimeLimitReturnsStillActiveAndNeverTerminates) {
   const std::string go = Folder() + "go";
-  const std::string program = ProgramFolder() + "converters\\slow-convert.exe";
+  const std::string program = OwnCopyOf("slow-convert.exe");
+  const std::wstring exe = Wide(ExtractFileName(program));
   EXPECT_EQ(RunAndWait(program, " --wait-for \"" + go + "\"", ProgramFolder() + "converters\\",
                        TShowMode::Hidden, true, 300),
             259);
-  EXPECT_TRUE(ProcessRunning(L"slow-convert.exe"));
+  EXPECT_TRUE(ProcessRunning(exe.c_str()));
   ASSERT_TRUE(WriteFileBytes(go, ""));
-  EXPECT_TRUE(WaitUntilGone(L"slow-convert.exe"));
+  EXPECT_TRUE(WaitUntilGone(exe.c_str()));
   // With the way open, the same call runs to the end; no limit means waiting for it.
   EXPECT_EQ(RunAndWait(program, " --wait-for \"" + go + "\"", ProgramFolder(), TShowMode::Hidden,
                        false, 0),

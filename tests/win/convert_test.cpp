@@ -34,7 +34,9 @@ class WineConvert : public PrivateTempTest {
                           r.naturalWidth, r.naturalHeight);
     if (!r.output.empty()) {
       r.size = RasterSize(r.output);
-      if (!keep) EXPECT_TRUE(DeleteFileName(r.output));  // the caller owns the result
+      if (!keep) {
+        EXPECT_TRUE(DeleteFileName(r.output));  // the caller owns the result
+      }
     }
     return r;
   }
@@ -105,15 +107,16 @@ TEST_F(WineConvert, MisbehavingConverters) {
 
 TEST_F(WineConvert, TimeLimitReturnsWhatExistsAndLeavesTheConverterRunning) {
   const std::string go = Folder() + "go";
-  Settings().RSVGPath = ProgramFolder() + "converters\\slow-convert.exe";
+  Settings().RSVGPath = OwnCopyOf("slow-convert.exe");
+  const std::wstring exe = Wide(ExtractFileName(Settings().RSVGPath));
   Settings().RSVGAdditionalCmd = "--write-output --wait-for \"" + go + "\"";
   Settings().TimeOutSec = 1;
   const Result r = Convert(Fixtures() + "rect200x100.svg", {100, 100}, false, false, true);
   // The converter had written a non-empty file before the limit: that file is the result.
   EXPECT_FALSE(r.output.empty());
-  EXPECT_TRUE(ProcessRunning(L"slow-convert.exe"));
+  EXPECT_TRUE(ProcessRunning(exe.c_str()));
   ASSERT_TRUE(WriteFileBytes(go, ""));
-  EXPECT_TRUE(WaitUntilGone(L"slow-convert.exe"));
+  EXPECT_TRUE(WaitUntilGone(exe.c_str()));
   if (!r.output.empty()) DeleteFileName(r.output);
   DeleteFileName(go);
 }

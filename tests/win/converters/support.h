@@ -134,6 +134,15 @@ class PrivateTempTest : public ::testing::Test {
 
   std::string Folder() const { return Narrow(folder_) + "\\"; }
 
+  // A copy of one of the test converters under a name no other test program uses, so that
+  // looking for the running process by name finds only this test's.
+  std::string OwnCopyOf(const std::string& converter) {
+    const std::string name = "own-" + std::to_string(GetCurrentProcessId()) + "-" + converter;
+    const std::string copy = Folder() + name;
+    EXPECT_TRUE(CopyFileOver(ProgramFolder() + "converters\\" + converter, copy));
+    return copy;
+  }
+
  private:
   static std::wstring Var(const wchar_t* name) {
     wchar_t value[32768];
