@@ -139,6 +139,13 @@ std::vector<HWND> ListerWindow::Children() const {
   return children;
 }
 
+std::vector<WPARAM> ListerWindow::PostedKeys() const {
+  std::vector<WPARAM> keys;
+  for (const PostedMessage& m : posted_)
+    if (m.message == WM_KEYDOWN) keys.push_back(m.wParam);
+  return keys;
+}
+
 std::wstring ListerWindow::Caption() const {
   wchar_t text[1024] = {};
   GetWindowTextW(lister_, text, 1024);

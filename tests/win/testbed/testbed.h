@@ -13,7 +13,16 @@
 //   plugin.ListCloseWindow(viewer);
 //
 // Tests that need their own settings use PluginCopy: a temporary folder holding a copy of the
-// plug-in and the Pictara.ini they write; Plugin(copy.PluginPath()) loads that copy.
+// plug-in and the Pictara.ini they write; Plugin(copy.PluginPath()) loads that copy (its own
+// settings, read when it is loaded). Fixture files: FixturePath("topic/file.svg").
+//
+// Keys the viewer forwards to the host: lister.PostedKeys() after PumpMessages (or after a modal
+// loop: the recording is done by a message hook, not by PumpMessages). Message boxes: keep a
+// MessageBoxWatcher alive; each box is recorded and answered with OK.
+//
+// Program names (tests/win/CMakeLists.txt): *_focus_test programs run alone, because the keyboard
+// focus follows the foreground window, which other tests' windows would take; host_*_test
+// programs also link the host library to drive the viewer link in-process.
 #pragma once
 
 #include <windows.h>
@@ -130,9 +139,12 @@ class ListerWindow {
   // The window the Lister keeps at its client size (normally the handle ListLoadW returned).
   void SetViewer(HWND viewer) { viewer_ = viewer; }
 
-  // Messages posted to the Lister window (and taken from the queue) since the last Clear,
-  // whoever ran the message loop (PumpMessages, a message box, a modal dialog).
+  // Messages taken from the queue for the Lister window since the last Clear, whoever ran the
+  // message loop (PumpMessages, a message box, a modal dialog). Besides what the plug-in posted
+  // this holds the system's own queue traffic (WM_PAINT, WM_TIMER, mouse moves): filter.
   const std::vector<PostedMessage>& Posted() const { return posted_; }
+  // The virtual keys of the WM_KEYDOWN messages among them, in order.
+  std::vector<WPARAM> PostedKeys() const;
   void ClearPosted() { posted_.clear(); }
   // Called when a WM_KEYDOWN reaches the Lister window (the tool closes the window on Esc).
   std::function<void(WPARAM key)> onKeyDown;
