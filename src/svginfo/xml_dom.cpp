@@ -87,13 +87,15 @@ std::string ConvertedText(std::string_view raw, std::string_view lineEnd) {
   if (raw.find_first_of("\n&") == std::string_view::npos) return std::string(raw);
   std::string out;
   out.reserve(raw.size() + 16);
+  // The next ";" is looked up once per stretch, so a text full of "&" without ";" stays linear.
+  size_t semi = 0;
   for (size_t i = 0; i < raw.size(); ++i) {
     const char c = raw[i];
     if (c == '\n') {
       out.append(lineEnd);
     } else if (c == '&') {
-      const size_t semi = raw.find(';', i + 1);
-      const size_t amp = raw.find('&', i + 1);
+      if (semi != std::string_view::npos && semi <= i) semi = raw.find(';', i + 1);
+      const size_t amp = semi == std::string_view::npos ? semi : raw.find('&', i + 1);
       if (semi != std::string_view::npos && (amp == std::string_view::npos || amp > semi)) {
         const int32_t ch = ReferenceChar(raw.substr(i + 1, semi - i - 1));
         if (ch >= 0) {
@@ -306,8 +308,10 @@ void TXmlContainerNode::AppendDirectNode(TXmlNode* node) {
 }
 
 void TXmlContainerNode::RemoveNode(TXmlNode* node) {
-  auto it = std::find(nodes_.begin(), nodes_.end(), node);
-  if (it == nodes_.end()) return;
+  // Searched from the end: the node removed is usually the one just added.
+  auto rit = std::find(nodes_.rbegin(), nodes_.rend(), node);
+  if (rit == nodes_.rend()) return;
+  auto it = std::next(rit).base();
   if (it - nodes_.begin() < directNodeCount_) --directNodeCount_;
   nodes_.erase(it);
   node->parent_ = nullptr;
@@ -357,6 +361,8 @@ TXmlDocument::~TXmlDocument() {
 }
 
 namespace {
+// Blocks start small (a document read for its size alone stays small) and grow to this size.
+constexpr size_t kFirstBlock = 4 * 1024;
 constexpr size_t kNodeBlock = 64 * 1024;
 constexpr size_t kTextBlock = 64 * 1024;
 }  // namespace
@@ -368,24 +374,25 @@ void TXmlDocument::Clear() {
   // Keep one block of each kind: a reload of a small document allocates little.
   if (blocks_.size() > 1) blocks_.resize(1);
   blockUsed_ = 0;
-  blockSize_ = blocks_.empty() ? 0 : kNodeBlock;
+  blockSize_ = blocks_.empty() ? 0 : kFirstBlock;
   if (textBlocks_.size() > 1) textBlocks_.resize(1);
   bigTexts_.clear();
   textUsed_ = 0;
-  textSize_ = textBlocks_.empty() ? 0 : kTextBlock;
+  textSize_ = textBlocks_.empty() ? 0 : kFirstBlock;
   strings_.clear();
   strings_.push_back(std::string_view());
   hashes_.clear();
   hashes_.push_back(0);
-  slots_.assign(1024, 0);
+  slots_.assign(256, 0);
 }
 
 void* TXmlDocument::Allocate(size_t size, size_t align) {
   // Blocks come from new[] and are aligned for any node; aligning the offset is enough.
   size_t at = (blockUsed_ + align - 1) & ~(align - 1);
   if (at + size > blockSize_) {
-    blocks_.push_back(std::make_unique<std::byte[]>(kNodeBlock));
-    blockSize_ = kNodeBlock;
+    const size_t n = blocks_.empty() ? kFirstBlock : std::min(kNodeBlock, blockSize_ * 2);
+    blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(n));
+    blockSize_ = n;
     at = 0;
   }
   blockUsed_ = at + size;
@@ -406,12 +413,14 @@ uint32_t TXmlDocument::Intern(std::string_view text) {
   // Store a copy: long texts (path data) in an allocation of their own, short ones packed.
   char* dst;
   if (text.size() > kTextBlock / 4) {
-    bigTexts_.push_back(std::make_unique<char[]>(text.size()));
+    bigTexts_.push_back(std::make_unique_for_overwrite<char[]>(text.size()));
     dst = bigTexts_.back().get();
   } else {
     if (textUsed_ + text.size() > textSize_) {
-      textBlocks_.push_back(std::make_unique<char[]>(kTextBlock));
-      textSize_ = kTextBlock;
+      size_t n = textBlocks_.empty() ? kFirstBlock : std::min(kTextBlock, textSize_ * 2);
+      while (n < text.size()) n *= 2;
+      textBlocks_.push_back(std::make_unique_for_overwrite<char[]>(n));
+      textSize_ = n;
       textUsed_ = 0;
     }
     dst = textBlocks_.back().get() + textUsed_;
@@ -456,8 +465,8 @@ void TXmlDocument::InsertRootNode(size_t index, TXmlNode* node) {
 }
 
 void TXmlDocument::RemoveRootNode(TXmlNode* node) {
-  auto it = std::find(rootNodes_.begin(), rootNodes_.end(), node);
-  if (it != rootNodes_.end()) rootNodes_.erase(it);
+  auto rit = std::find(rootNodes_.rbegin(), rootNodes_.rend(), node);
+  if (rit != rootNodes_.rend()) rootNodes_.erase(std::next(rit).base());
 }
 
 TXmlNode* TXmlDocument::RootNode(int index) const {

@@ -182,7 +182,7 @@ class TXmlParser {
   // ---- diagnostics ----
   bool HasSink() const { return static_cast<bool>(doc_.OnDebugOut); }
   int Pos() const { return static_cast<int>(discarded_ + pos_); }
-  int Line() const;
+  int Line();
   std::string Snippet();
   void Report(const TXmlNode* sender, TXmlWarnStyle style, const char* format, ...)
 #if defined(__GNUC__)
@@ -194,6 +194,7 @@ class TXmlParser {
   std::string_view in_;
   size_t raw_ = 0;
   bool halted_ = false;  // nothing (more) is decoded: too short, or an encoding we cannot read
+  bool encodingFixed_ = false;  // decided by a byte-order mark or UTF-16's zero bytes
   DecoderState state_;
   std::array<std::string, 128> ansi_;
   uint32_t ansiFor_ = 0;
@@ -203,6 +204,8 @@ class TXmlParser {
   size_t pos_ = 0;
   size_t discarded_ = 0;
   size_t linesDiscarded_ = 0;
+  size_t lineAt_ = 0;     // lines counted in buf_ up to here
+  size_t lineCount_ = 0;
   std::deque<FillRecord> records_;
 
   std::string declaredEncoding_;
@@ -234,6 +237,9 @@ bool TXmlParser::DetectEncoding() {
   } else {
     state_.encoding = found->encoding;
     if (found->skip) raw_ = found->length;
+    // A byte-order mark, or the zero bytes of UTF-16, say how the text is stored more surely
+    // than a declaration can: text saved as UTF-16 often keeps a declaration saying UTF-8.
+    encodingFixed_ = found->skip || found->encoding == seUTF16LE || found->encoding == seUTF16BE;
   }
   const TXmlStringEncoding e = state_.encoding;
   if (e != seAnsi && e != seUTF8 && e != seUTF16BE && e != seUTF16LE) {
@@ -412,6 +418,7 @@ void TXmlParser::SwitchEncoding(TXmlStringEncoding encoding, uint32_t codePage) 
       }
     }
   }
+  lineAt_ = lineCount_ = 0;  // the text after the chunk start may read differently now
   state_.encoding = encoding;
   state_.codePage = codePage;
   state_.pendingByte = -1;
@@ -432,7 +439,12 @@ void TXmlParser::Compact() {
   const size_t cut = records_[r - 1].decodedStart - discarded_;
   if (cut < kCompactAt) return;
   if (HasSink()) {
-    for (size_t i = 0; i < cut; ++i) linesDiscarded_ += buf_[i] == '\n';
+    Line();  // brings the count up to pos_, beyond the cut
+    size_t counted = 0;
+    for (size_t i = 0; i < cut; ++i) counted += buf_[i] == '\n';
+    linesDiscarded_ += counted;
+    lineCount_ -= counted;
+    lineAt_ -= cut;
   }
   buf_.erase(0, cut);
   discarded_ += cut;
@@ -866,6 +878,11 @@ void TXmlParser::OnDeclaration(TXmlNode* decl) {
   TXmlStringEncoding encoding;
   uint32_t codePage;
   EncodingFromName(declaredEncoding_, encoding, codePage);
+  if (encodingFixed_) {
+    if (encoding != state_.encoding)
+      Report(decl, wsHint, "encoding \"%s\" ignored: the byte-order mark decides", declaredEncoding_.c_str());
+    return;
+  }
   SwitchEncoding(encoding, codePage);
 }
 
@@ -907,11 +924,12 @@ void TXmlParser::Run() {
 
 // ---- diagnostics -----------------------------------------------------------------------------
 
-int TXmlParser::Line() const {
-  size_t lines = linesDiscarded_ + 1;
+int TXmlParser::Line() {
+  // Counted on from the last place asked about, so many diagnostics stay cheap.
   const size_t end = std::min(pos_, buf_.size());
-  for (size_t i = 0; i < end; ++i) lines += buf_[i] == '\n';
-  return static_cast<int>(lines);
+  if (lineAt_ > end) lineAt_ = 0, lineCount_ = 0;
+  for (; lineAt_ < end; ++lineAt_) lineCount_ += buf_[lineAt_] == '\n';
+  return static_cast<int>(linesDiscarded_ + lineCount_ + 1);
 }
 
 std::string TXmlParser::Snippet() {

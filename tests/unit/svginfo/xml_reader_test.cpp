@@ -174,6 +174,14 @@ TEST(XmlReader, ValuesReplaceTheFiveNamesAndCharacterNumbersOnly) {
   }
 }
 
+TEST(XmlReader, ATextFullOfAmpersandsReadsInOnePass) {
+  // Each "&" once looked for its ";" through the whole rest of the text.
+  std::string text;
+  for (int i = 0; i < 100000; ++i) text += "&a";
+  Loaded l("<svg>" + text + "&amp;</svg>");
+  EXPECT_EQ(l.doc.Root()->Value(), text + "&");
+}
+
 TEST(XmlReader, KeepsLeadingBlanksOfATextAndDropsTrailingOnes) {
   Loaded l("<svg>\n  <t>  word  </t>  \n  <u>   </u></svg>");
   const TXmlNode* root = l.doc.Root();
@@ -319,6 +327,29 @@ TEST(XmlReader, DeclaredEncodingAppliesOnlyWhenAsked) {
   EXPECT_EQ(converted.doc.Root()->Value(), "caf\xC3\xA9 \xE2\x82\xAC");
   EXPECT_EQ(converted.doc.ExternalEncoding(), seAnsi);
   EXPECT_EQ(converted.doc.ExternalCodepage(), 1252u);
+}
+
+TEST(XmlReader, AByteOrderMarkOutweighsTheDeclaredEncoding) {
+  // Text converted to UTF-16 often keeps its declaration saying UTF-8; switching to it would
+  // read every second byte as a NUL character.
+  std::string utf16;
+  for (char c : std::string_view("<?xml version=\"1.0\" encoding=\"UTF-8\"?><svg>Caf")) utf16 += std::string{c, '\0'};
+  utf16 += std::string("\xE9\0<\0/\0s\0v\0g\0>\0", 14);
+  struct Case {
+    const char* name;
+    std::string bytes;
+  } const kCases[] = {
+      {"UTF-16 LE with BOM", "\xFF\xFE" + utf16},
+      {"UTF-16 LE without BOM", utf16},
+      {"UTF-8 with BOM declared windows-1252",
+       "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"windows-1252\"?><svg>Caf\xC3\xA9</svg>"},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    Loaded l(c.bytes, true);
+    ASSERT_NE(l.doc.Root(), nullptr);
+    EXPECT_EQ(l.doc.Root()->Value(), "Caf\xC3\xA9");
+  }
 }
 
 TEST(XmlReader, TwoByteCodePagesKeepTheirCharactersWhole) {
