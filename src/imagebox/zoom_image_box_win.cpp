@@ -1,5 +1,7 @@
 #include "imagebox/zoom_image_box_win.h"
 
+#include "imagebox/surface.h"
+
 #include <windowsx.h>
 
 #include <algorithm>
@@ -106,6 +108,11 @@ class DibSection {
   }
 
   HDC dc() const { return dc_; }
+  // The pixels for direct drawing (32-bit sections only); GDI's pending work is flushed first.
+  Surface View() const {
+    GdiFlush();
+    return Surface{static_cast<uint8_t*>(bits_), width_, height_, static_cast<size_t>(width_) * 4};
+  }
   int32_t width() const { return width_; }
   int32_t height() const { return height_; }
   bool valid() const { return dc_ != nullptr; }
@@ -116,20 +123,6 @@ class DibSection {
   HGDIOBJ old_ = nullptr;
   void* bits_ = nullptr;
   int32_t width_ = 0, height_ = 0;
-};
-
-class Brush {
- public:
-  explicit Brush(TColor c) : brush_(CreateSolidBrush(ToColorRef(c))) {}
-  ~Brush() {
-    if (brush_) DeleteObject(brush_);
-  }
-  Brush(const Brush&) = delete;
-  Brush& operator=(const Brush&) = delete;
-  HBRUSH get() const { return brush_; }
-
- private:
-  HBRUSH brush_;
 };
 
 // Restores the DC's clip and modes however the block is left.
@@ -145,34 +138,21 @@ class SavedDC {
   int id_;
 };
 
-bool DrawBitmapOver(HDC dc, int x, int y, int w, int h, const DibSection& src, bool alpha) {
-  if (alpha) {
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    return AlphaBlend(dc, x, y, w, h, src.dc(), 0, 0, src.width(), src.height(), blend) != FALSE;
-  }
-  if (w == src.width() && h == src.height())
-    return BitBlt(dc, x, y, w, h, src.dc(), 0, 0, SRCCOPY) != FALSE;
-  SetStretchBltMode(dc, COLORONCOLOR);
-  return StretchBlt(dc, x, y, w, h, src.dc(), 0, 0, src.width(), src.height(), SRCCOPY) != FALSE;
-}
-
 }  // namespace
 
 struct ZoomImageBoxWindow::Gdi {
-  DibSection back;      // the double buffer: the whole client area
-  DibSection display;   // the picture as drawn by the quick paint
-  bool displayAlpha = false;
-  bool displayValid = false;  // built for the current picture and Transparent flag
-  DibSection tile;
-  bool tileAlpha = false;
+  DibSection back;  // the double buffer: the whole client area, 32-bit
+  // The picture in drawable form, made at its first paint; also the resampler's source.
+  std::optional<DisplayPicture> display;
+  bool displayTried = false;
+  std::optional<DisplayPicture> tile;
   uint64_t tileGeneration = 0;
 
   // Work of the smooth paint, kept while what it was made from stays the same, so the timer's
   // paint after a mere scroll costs one copy.
-  std::optional<DisplayPicture> source;  // resampling source (24-bit or 32-bit premultiplied)
-  DibSection flat;                       // natural size over ResampleBackColor (no tile)
+  DibSection flat;  // natural size over ResampleBackColor (no tile), for the halftone stretch
   TColor flatColor = 0;
-  DibSection smooth;                     // the finished smooth picture at the displayed size
+  DibSection smooth;  // the finished smooth picture at the displayed size, 32-bit
   struct SmoothKey {
     int32_t width = 0, height = 0;
     bool tiled = false;
@@ -187,11 +167,18 @@ struct ZoomImageBoxWindow::Gdi {
   }
 
   void ForgetPicture() {
-    display.Reset();
-    displayValid = false;
-    source.reset();
+    display.reset();
+    displayTried = false;
     flat.Reset();
     smooth.Reset();
+  }
+
+  const DisplayPicture* Display(const Picture& picture, bool transparent) {
+    if (!displayTried && !picture.Empty()) {
+      displayTried = true;  // once per picture: a failure leaves only the background
+      display = MakeDisplayPicture(picture, transparent);
+    }
+    return display ? &*display : nullptr;
   }
 };
 
@@ -299,12 +286,8 @@ void ZoomImageBoxWindow::SetDrawBackground(bool value) {
 
 void ZoomImageBoxWindow::SetBackgroundPicture(const Bitmap& tile) {
   tile_ = tile;
-  gdi_->tile.Reset();
-  gdi_->tileAlpha = false;
+  gdi_->tile = MakeDisplayPicture(Picture{tile_}, false);
   ++gdi_->tileGeneration;
-  if (auto d = MakeDisplayPicture(Picture{tile_}, false)) {
-    if (gdi_->tile.Assign(d->bitmap)) gdi_->tileAlpha = d->hasAlpha;
-  }
   if (hwnd_ && !drawing_) InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
@@ -354,8 +337,11 @@ void ZoomImageBoxWindow::TakeFocus() {
 void ZoomImageBoxWindow::ApplyScrollBars() {
   applying_ = true;
   const Size client = box_.ClientSize();
-  auto apply = [&](int bar, const ScrollBarState& s, int32_t extent) {
-    ShowScrollBar(hwnd_, bar, s.visible);
+  // Only what changed: showing a bar or setting its values repaints the frame, which costs more
+  // than the picture on every scroll step.
+  auto apply = [&](int bar, const ScrollBarState& s, int32_t extent, AppliedBar& applied) {
+    if (!applied.known || applied.state.visible != s.visible) ShowScrollBar(hwnd_, bar, s.visible);
+    if (applied.known && applied.state == s && applied.extent == extent) return;
     SCROLLINFO si{};
     si.cbSize = sizeof(si);
     si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
@@ -367,9 +353,10 @@ void ZoomImageBoxWindow::ApplyScrollBars() {
       si.nPage = 1;  // larger than the range: the bar stays hidden
     }
     SetScrollInfo(hwnd_, bar, &si, TRUE);
+    applied = {true, s, extent};
   };
-  apply(SB_HORZ, box_.HorzScrollBar(), client.width);
-  apply(SB_VERT, box_.VertScrollBar(), client.height);
+  apply(SB_HORZ, box_.HorzScrollBar(), client.width, appliedHorz_);
+  apply(SB_VERT, box_.VertScrollBar(), client.height, appliedVert_);
   applying_ = false;
 }
 
@@ -404,12 +391,15 @@ void ZoomImageBoxWindow::OnPaintMessage() {
     if (g.back.width() != rc.right || g.back.height() != rc.bottom)
       g.back.Create(rc.right, rc.bottom, 32);
     if (g.back.valid()) {
-      PaintBox(g.back.dc(), ps.rcPaint);
+      PaintBox(ps.rcPaint);
       BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
              ps.rcPaint.bottom - ps.rcPaint.top, g.back.dc(), ps.rcPaint.left, ps.rcPaint.top,
              SRCCOPY);
     } else {
-      PaintBox(dc, ps.rcPaint);  // no memory for the buffer: paint straight on the screen
+      // No memory for the buffer: at least the box colour.
+      HBRUSH brush = CreateSolidBrush(ToColorRef(color_));
+      FillRect(dc, &ps.rcPaint, brush);
+      DeleteObject(brush);
     }
   }
   EndPaint(hwnd_, &ps);
@@ -421,11 +411,9 @@ void ZoomImageBoxWindow::PaintNow() {
   UpdateWindow(hwnd_);
 }
 
-void ZoomImageBoxWindow::PaintBox(HDC dc, const RECT& clip) {
-  SavedDC saved(dc);
-  IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
-  RECT rc;
-  GetClientRect(hwnd_, &rc);
+void ZoomImageBoxWindow::PaintBox(const RECT& paint) {
+  const Surface surface = gdi_->back.View();
+  const Rect clip{paint.left, paint.top, paint.right, paint.bottom};
   const Rect& bounds = box_.Image().bounds;
   const Rect display = DisplayRect();
   const Rect relative{display.left - bounds.left, display.top - bounds.top,
@@ -433,16 +421,21 @@ void ZoomImageBoxWindow::PaintBox(HDC dc, const RECT& clip) {
   const bool opaque =
       IsImageOpaque(!picture_.Empty(), GraphicIsTransparent(picture_, options_.transparent),
                     relative, {bounds.Width(), bounds.Height()});
-  {
-    SavedDC around(dc);
-    if (opaque) ExcludeClipRect(dc, bounds.left, bounds.top, bounds.right, bounds.bottom);
-    Brush brush(color_);
-    FillRect(dc, &rc, brush.get());
+  const Rect client{0, 0, surface.width, surface.height};
+  if (opaque) {
+    // Only the bands around the picture: the picture paints everything under itself.
+    imagebox::FillRect(surface, {0, 0, client.right, bounds.top}, color_, clip);
+    imagebox::FillRect(surface, {0, bounds.bottom, client.right, client.bottom}, color_, clip);
+    imagebox::FillRect(surface, {0, bounds.top, bounds.left, bounds.bottom}, color_, clip);
+    imagebox::FillRect(surface, {bounds.right, bounds.top, client.right, bounds.bottom}, color_,
+                       clip);
+  } else {
+    imagebox::FillRect(surface, client, color_, clip);
   }
-  if (bounds.Width() > 0 && bounds.Height() > 0) PaintImage(dc, clip);
+  if (bounds.Width() > 0 && bounds.Height() > 0) PaintImage(clip);
 }
 
-void ZoomImageBoxWindow::PaintImage(HDC dc, const RECT& clip) {
+void ZoomImageBoxWindow::PaintImage(const Rect& clip) {
   const bool wasDrawing = drawing_;
   drawing_ = true;
   struct Restore {
@@ -458,85 +451,71 @@ void ZoomImageBoxWindow::PaintImage(HDC dc, const RECT& clip) {
   if (options_.resample) StopTimer();
   switch (path) {
     case PaintPath::Stretched:
-      PaintStretched(dc, r, clip);
+      PaintStretched(r, clip);
       break;
     case PaintPath::StretchedThenTimer:
-      PaintStretched(dc, r, clip);
+      PaintStretched(r, clip);
       StartTimer();
       break;
     case PaintPath::Resampled:
-      if (!PaintResampled(dc, r, clip)) PaintStretched(dc, r, clip);
+      if (!PaintResampled(r, clip)) PaintStretched(r, clip);
       break;
   }
 }
 
-void ZoomImageBoxWindow::PaintBackground(HDC dc, const Rect& r, const RECT& clip) {
-  Gdi& g = *gdi_;
-  RECT area;
-  if (!Intersect(r, clip, area)) return;
-  if (options_.drawBackground && g.tile.valid()) {
-    SavedDC saved(dc);
-    IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
-    const Rect visible{area.left, area.top, area.right, area.bottom};
-    for (const ClientPoint& p : TilePositions(r, {g.tile.width(), g.tile.height()}, visible))
-      DrawBitmapOver(dc, p.x, p.y, g.tile.width(), g.tile.height(), g.tile, g.tileAlpha);
-    return;
-  }
-  Brush brush(options_.resampleBackColor);
-  FillRect(dc, &area, brush.get());
+void ZoomImageBoxWindow::PaintBackground(const Surface& surface, const Rect& r, const Rect& clip) {
+  const Gdi& g = *gdi_;
+  if (options_.drawBackground && g.tile)
+    DrawTiled(surface, r, g.tile->bitmap, g.tile->hasAlpha, clip);
+  else
+    imagebox::FillRect(surface, r, options_.resampleBackColor, clip);
 }
 
-void ZoomImageBoxWindow::PaintStretched(HDC dc, const Rect& r, const RECT& clip) {
+void ZoomImageBoxWindow::PaintStretched(const Rect& r, const Rect& clip) {
   Gdi& g = *gdi_;
-  PaintBackground(dc, r, clip);
-  if (!g.displayValid && !picture_.Empty()) {
-    g.displayValid = true;  // tried once per picture; a failure leaves only the background
-    if (auto d = MakeDisplayPicture(picture_, options_.transparent)) {
-      if (g.display.Assign(d->bitmap)) g.displayAlpha = d->hasAlpha;
-    }
-  }
-  if (g.display.valid() && r.Width() > 0 && r.Height() > 0) {
-    SavedDC saved(dc);
-    IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
-    DrawBitmapOver(dc, r.left, r.top, r.Width(), r.Height(), g.display, g.displayAlpha);
-  }
+  const Surface surface = g.back.View();
+  PaintBackground(surface, r, clip);
+  if (const DisplayPicture* d = g.Display(picture_, options_.transparent))
+    StretchDraw(surface, r, d->bitmap, d->hasAlpha, clip);
   lastPaint_ = LastPaint::Stretched;
-  if (OnAfterPaint) OnAfterPaint(dc, r);
+  if (OnAfterPaint) OnAfterPaint(g.back.dc(), r);
 }
 
-bool ZoomImageBoxWindow::PaintResampled(HDC dc, const Rect& r, const RECT& clip) {
+bool ZoomImageBoxWindow::PaintResampled(const Rect& r, const Rect& clip) {
   Gdi& g = *gdi_;
   if (picture_.Empty() || !ResampleSizeAllowed({r.Width(), r.Height()})) return false;
-  const Gdi::SmoothKey key{r.Width(), r.Height(), options_.drawBackground && g.tile.valid(),
-                           options_.resampleBackColor, g.tileGeneration};
+  const DisplayPicture* source = g.Display(picture_, options_.transparent);
+  if (!source) return false;
+  const bool tiled = options_.drawBackground && g.tile.has_value();
+  const Gdi::SmoothKey key{r.Width(), r.Height(), tiled, options_.resampleBackColor,
+                           g.tileGeneration};
   if (!g.smooth.valid() || !(g.smoothKey == key)) {
-    g.smooth.Reset();
-    if (!g.source) {
-      g.source = MakeDisplayPicture(picture_, options_.transparent);
-      if (!g.source) return false;
-    }
-    if (!g.smooth.Create(r.Width(), r.Height(), 24)) return false;
-    const RECT whole{0, 0, r.Width(), r.Height()};
+    if (!g.smooth.Create(r.Width(), r.Height(), 32)) return false;
+    const Rect whole{0, 0, r.Width(), r.Height()};
     if (options_.drawBackground) {
-      // Resample the picture with its alpha, then lay it over the tile, which starts at the
-      // picture's top-left corner.
+      // The picture resampled with its alpha, laid over the tile, which starts at the picture's
+      // top-left corner. A failed resample leaves the background alone.
+      // Already in the pixel format the resampler wants, so its in-place conversion is a no-op.
+      Bitmap& src = g.display->bitmap;
       Bitmap scaled;
-      const bool hasAlpha = g.source->bitmap.pixelFormat == PixelFormat::pf32bit;
-      ResampleBitmap(g.source->bitmap, scaled, r.Width(), r.Height(), hasAlpha);
-      PaintBackground(g.smooth.dc(), Rect{0, 0, r.Width(), r.Height()}, whole);
-      DibSection over;
-      if (!scaled.Empty() && over.Assign(scaled))
-        DrawBitmapOver(g.smooth.dc(), 0, 0, r.Width(), r.Height(), over, hasAlpha);
+      const bool hasAlpha = src.pixelFormat == PixelFormat::pf32bit;
+      ResampleBitmap(src, scaled, r.Width(), r.Height(), hasAlpha);
+      const Surface surface = g.smooth.View();
+      PaintBackground(surface, whole, whole);
+      StretchDraw(surface, whole, scaled, hasAlpha, whole);
     } else {
+      // The picture flattened onto ResampleBackColor, then the system's halftone stretch.
       if (!g.flat.valid() || g.flatColor != options_.resampleBackColor) {
         g.flat.Reset();
         Bitmap flat;
-        if (!FlattenOnto(*g.source, options_.resampleBackColor, flat) || !g.flat.Assign(flat)) {
+        if (!FlattenOnto(*source, options_.resampleBackColor, flat) || !g.flat.Assign(flat)) {
           g.smooth.Reset();
           return false;
         }
         g.flatColor = options_.resampleBackColor;
       }
+      // From a selected bitmap rather than from memory: the system converts memory pixels of the
+      // whole picture on every call.
       SetStretchBltMode(g.smooth.dc(), HALFTONE);
       SetBrushOrgEx(g.smooth.dc(), 0, 0, nullptr);
       StretchBlt(g.smooth.dc(), 0, 0, r.Width(), r.Height(), g.flat.dc(), 0, 0, g.flat.width(),
@@ -546,13 +525,14 @@ bool ZoomImageBoxWindow::PaintResampled(HDC dc, const Rect& r, const RECT& clip)
     g.smoothKey = key;
   }
   {
+    HDC dc = g.back.dc();
     SavedDC saved(dc);
     IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
     BitBlt(dc, r.left, r.top, r.Width(), r.Height(), g.smooth.dc(), 0, 0, SRCCOPY);
   }
   lastPaint_ = LastPaint::Resampled;
   if (OnPaint) OnPaint();
-  if (OnAfterPaint) OnAfterPaint(dc, r);
+  if (OnAfterPaint) OnAfterPaint(g.back.dc(), r);
   return true;
 }
 
@@ -575,16 +555,15 @@ void ZoomImageBoxWindow::ResampleNow() {
       bool value;
       ~Restore() { flag = value; }
     } restore{drawing_, wasDrawing};
-    done = PaintResampled(g.back.dc(), r, rc);
+    done = PaintResampled(r, Rect{0, 0, rc.right, rc.bottom});
   }
   if (!done) return;
-  // Straight onto the window: no other part of the box has changed since the last paint.
+  // Straight onto the window: no other part of the box has changed since the last paint. The
+  // label is a child window, clipped out of the window DC, so it stays visible.
   HDC dc = GetDC(hwnd_);
   BitBlt(dc, visible.left, visible.top, visible.right - visible.left, visible.bottom - visible.top,
          g.back.dc(), visible.left, visible.top, SRCCOPY);
   ReleaseDC(hwnd_, dc);
-  // The smooth paint went over the label's place on the buffer; the label is a child window and
-  // was clipped out of the window DC, so it still shows.
 }
 
 void ZoomImageBoxWindow::StopTimer() {

@@ -24,6 +24,7 @@
 #include <memory>
 #include <string>
 
+#include "imagebox/surface.h"
 #include "imagebox/zoom_image.h"
 #include "imagebox/zoom_image_box.h"
 
@@ -105,19 +106,26 @@ class ZoomImageBoxWindow : private IZoomBoxView {
   void SyncBounds();
   void PictureChanged();
   void OnPaintMessage();
-  void PaintBox(HDC dc, const RECT& clip);
-  void PaintImage(HDC dc, const RECT& clip);
-  void PaintStretched(HDC dc, const Rect& r, const RECT& clip);
-  bool PaintResampled(HDC dc, const Rect& r, const RECT& clip);
-  void PaintBackground(HDC dc, const Rect& r, const RECT& clip);
+  void PaintBox(const RECT& paint);
+  void PaintImage(const Rect& clip);
+  void PaintStretched(const Rect& r, const Rect& clip);
+  bool PaintResampled(const Rect& r, const Rect& clip);
+  void PaintBackground(const Surface& surface, const Rect& r, const Rect& clip);
   void StopTimer();
   void StartTimer();
   Rect DisplayRect() const;  // in box coordinates
   ShiftState KeyShift() const;
   void Guard(const std::function<void()>& body);
 
+  struct AppliedBar {
+    bool known = false;
+    ScrollBarState state;
+    int32_t extent = 0;
+  };
+
   HWND hwnd_ = nullptr;
   HWND label_ = nullptr;
+  AppliedBar appliedHorz_, appliedVert_;
   TZoomImageBox box_{this};
   Picture picture_;
   ZoomImageOptions options_;
