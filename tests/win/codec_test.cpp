@@ -28,6 +28,7 @@ TEST(ImageCodec, DecodesEveryPngKindInItsOwnFormat) {
     EXPECT_EQ(png->HasAlphaChannel(), c.hasAlphaChannel);
     EXPECT_EQ(png->colorKey.has_value(), c.hasColorKey);
     EXPECT_EQ(png->pixels.size(), png->rowBytes * png->height);
+    EXPECT_EQ(testing::PixelHash(*png), c.pixelHash);
     for (const auto& p : c.probes) {
       SCOPED_TRACE(::testing::Message() << "pixel " << p.x << "," << p.y);
       Rgba got = png->PixelAt(p.x, p.y);
@@ -47,6 +48,7 @@ TEST(ImageCodec, ReadsBmpAsStored) {
     EXPECT_EQ(BitsPerPixel(bmp->pixelFormat), c.bitsPerPixel);
     EXPECT_EQ(bmp->alphaFormat, AlphaFormat::afIgnored);
     EXPECT_EQ(bmp->bits.size(), bmp->Stride() * bmp->height);
+    EXPECT_EQ(testing::PixelHash(*bmp), c.pixelHash);
     for (const auto& p : c.probes) {
       SCOPED_TRACE(::testing::Message() << "pixel " << p.x << "," << p.y);
       EXPECT_EQ(bmp->PixelAt(p.x, p.y), (Rgba{p.r, p.g, p.b, p.a}));
