@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "platform/utf.h"
+#include "render/raster.h"
 #include "render/resample.h"
 
 namespace pictara::imagebox {
@@ -188,18 +189,29 @@ ZoomImageBoxWindow::~ZoomImageBoxWindow() {
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
+namespace {
+bool classRegistered = false;
+}  // namespace
+
+bool ZoomImageBoxWindow::RegisterWindowClass() {
+  if (classRegistered) return true;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = &ZoomImageBoxWindow::WndProc;
+  wc.hInstance = ThisModule();
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = kClassName;
+  classRegistered = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  return classRegistered;
+}
+
+void ZoomImageBoxWindow::UnregisterWindowClass() {
+  if (classRegistered) UnregisterClassW(kClassName, ThisModule());
+  classRegistered = false;
+}
+
 bool ZoomImageBoxWindow::Create(HWND parent, const RECT& bounds, int controlId) {
-  static const ATOM atom = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &ZoomImageBoxWindow::WndProc;
-    wc.hInstance = ThisModule();
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kClassName;
-    const ATOM a = RegisterClassExW(&wc);
-    return a ? a : static_cast<ATOM>(GetLastError() == ERROR_CLASS_ALREADY_EXISTS ? 1 : 0);
-  }();
-  if (!atom) return false;
+  if (hwnd_ || !RegisterWindowClass()) return false;
   CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP,
                   bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), ThisModule(),
@@ -282,6 +294,20 @@ void ZoomImageBoxWindow::SetDrawBackground(bool value) {
   if (value == options_.drawBackground) return;
   options_.drawBackground = value;
   if (hwnd_ && !drawing_) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void ZoomImageBoxWindow::SetBackgroundPicture(const Picture& tile) {
+  Bitmap bitmap;
+  if (const Bitmap* b = tile.AsBitmap()) {
+    bitmap = *b;
+  } else if (const PngImage* png = tile.Png()) {
+    try {
+      bitmap = PngToBitmap(*png);
+    } catch (const std::exception&) {
+      // No memory for the tile: none, and the colour is painted instead.
+    }
+  }
+  SetBackgroundPicture(bitmap);
 }
 
 void ZoomImageBoxWindow::SetBackgroundPicture(const Bitmap& tile) {

@@ -38,8 +38,12 @@ class ZoomImageBoxWindow : private IZoomBoxView {
   ZoomImageBoxWindow& operator=(const ZoomImageBoxWindow&) = delete;
 
   // Creates the window as a visible child of `parent` covering `bounds` (parent client
-  // coordinates). False when the window cannot be made.
+  // coordinates). False when the window cannot be made (or already exists).
   bool Create(HWND parent, const RECT& bounds, int controlId = 0);
+  // The window class lives in the module that holds this code; registered by the first Create.
+  // The library's detach calls UnregisterWindowClass when the process is not exiting.
+  static bool RegisterWindowClass();
+  static void UnregisterWindowClass();
   HWND Handle() const { return hwnd_; }
 
   // Zoom, fit, scrolling, options and the box's events.
@@ -64,8 +68,10 @@ class ZoomImageBoxWindow : private IZoomBoxView {
   void SetResampleDelay(int32_t milliseconds);
   void SetResampleBackColor(TColor color);
   void SetDrawBackground(bool value);
-  // The tile painted under the picture with DrawBackground on; an empty bitmap means none.
+  // The tile painted under the picture with DrawBackground on; an empty bitmap means none. A PNG
+  // image is held as the bitmap it converts to.
   void SetBackgroundPicture(const Bitmap& tile);
+  void SetBackgroundPicture(const Picture& tile);
   const Bitmap& BackgroundPicture() const { return tile_; }
 
   // ---- Label at the box's top-left corner (hidden until shown; clicks pass through it) ----------

@@ -36,8 +36,13 @@ double Now() {
   return static_cast<double>(t.QuadPart) * 1000.0 / frequency;
 }
 
-// Median of kRuns timings of `step`, `prepare` running untimed before each.
-double MedianMs(const std::function<void()>& prepare, const std::function<void()>& step) {
+struct Timing {
+  double median = 0, best = 0;
+};
+
+// Median and best of kRuns timings of `step`, `prepare` running untimed before each. The best
+// run shows the cost on a quiet machine; the median what a user sees.
+Timing MedianMs(const std::function<void()>& prepare, const std::function<void()>& step) {
   std::vector<double> times;
   for (int i = 0; i < kRuns; ++i) {
     prepare();
@@ -46,7 +51,7 @@ double MedianMs(const std::function<void()>& prepare, const std::function<void()
     times.push_back(Now() - start);
   }
   std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
+  return {times[times.size() / 2], times.front()};
 }
 
 // A drawing-like picture: soft gradients with hard-edged shapes, partly transparent when asked.
@@ -111,13 +116,14 @@ class ImageBoxPaintBench : public testing::Test {
   }
 
   void Report(const char* what) {
-    std::printf("%-58s %8.1f ms (median of %d)\n", what, last_, kRuns);
+    std::printf("%-58s median %7.1f ms   best %7.1f ms   (%d runs)\n", what, last_.median,
+                last_.best, kRuns);
     std::fflush(stdout);
   }
 
   HWND parent_ = nullptr;
   std::unique_ptr<ZoomImageBoxWindow> box_;
-  double last_ = 0;
+  Timing last_;
 };
 
 TEST_F(ImageBoxPaintBench, DISABLED_QuickPaint) {
@@ -180,6 +186,19 @@ TEST_F(ImageBoxPaintBench, DISABLED_SmoothPaint) {
       Report(what);
     }
   }
+  // Scrolling a zoomed view keeps the displayed size: the smooth paint that follows is a copy.
+  box_->Box().SetImageScale(50);
+  box_->PaintNow();
+  box_->ResampleNow();
+  int step = 0;
+  last_ = MedianMs(
+      [&] {
+        uint16_t key = (step++ & 1) ? kKeyLeft : kKeyRight;
+        box_->Box().KeyDown(key, ssNone);
+        UpdateWindow(box_->Handle());
+      },
+      [&] { box_->ResampleNow(); });
+  Report("smooth paint after a scroll at 50 %");
 }
 
 }  // namespace
