@@ -347,6 +347,17 @@ TEST_F(ImageBoxWindowTest, DraggingPansAndClickTakesTheFocus) {
   EXPECT_FALSE(box_->Box().Dragging());
   SendMessageW(box_->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(100, 100));
   EXPECT_EQ(box_->Box().HorzScrollBar().position, 30);
+
+  // Another window takes the mouse mid-drag: the drag ends as if the button had been released,
+  // rather than panning on with the button up.
+  SendMessageW(box_->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(200, 150));
+  ASSERT_TRUE(box_->Box().Dragging());
+  SetCapture(parent_);
+  EXPECT_FALSE(box_->Box().Dragging());
+  EXPECT_FALSE(box_->Box().ImageMouseIsDown());
+  ReleaseCapture();
+  SendMessageW(box_->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(100, 100));
+  EXPECT_EQ(box_->Box().HorzScrollBar().position, 30);
 }
 
 }  // namespace
