@@ -173,14 +173,20 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
     hwnd_ = CreateWindowExW(0, kViewerFormClass, L"Pictara", WS_CHILD | WS_MAXIMIZE, 0, 0, 0, 0, lister, nullptr,
                             OwnModule(), this);
     if (!hwnd_) throw std::runtime_error("Cannot create the viewer window");
-    const DWORD child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-    scrollBox1_ = CreateChild(kPanelClass, child, hwnd_, idScrollBox1);
-    panBottom_ = CreateChild(kPanelClass, child, hwnd_, idPanBottom);
-    panButtons_ = CreateChild(kPanelClass, child, panBottom_, idPanButtons);
-    panInfo_ = CreateChild(kPanelClass, child, panBottom_, idPanInfo);
-    sbtPrev_ = CreateChild(kSpeedButtonClass, WS_CHILD | WS_VISIBLE, panButtons_, idSbtPrev);
-    sbtNext_ = CreateChild(kSpeedButtonClass, WS_CHILD | WS_VISIBLE, panButtons_, idSbtNext);
-    ApplyLayout(layout_);
+    try {
+      const DWORD child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+      scrollBox1_ = CreateChild(kPanelClass, child, hwnd_, idScrollBox1);
+      panBottom_ = CreateChild(kPanelClass, child, hwnd_, idPanBottom);
+      panButtons_ = CreateChild(kPanelClass, child, panBottom_, idPanButtons);
+      panInfo_ = CreateChild(kPanelClass, child, panBottom_, idPanInfo);
+      sbtPrev_ = CreateChild(kSpeedButtonClass, WS_CHILD | WS_VISIBLE, panButtons_, idSbtPrev);
+      sbtNext_ = CreateChild(kSpeedButtonClass, WS_CHILD | WS_VISIBLE, panButtons_, idSbtNext);
+      ApplyLayout(layout_);
+    } catch (...) {
+      // No destructor runs for a half-built object: its windows must not outlive it.
+      DestroyWindow(hwnd_);
+      throw;
+    }
   }
 
   ~TViewerWindow() override {
@@ -207,8 +213,10 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   }
 
   IImageBox& CreateImageBox(const TImageBoxSetup& setup) override {
-    // The zoomable image box goes here; until it lands a plain window of the background colour
-    // stands in its place, fills ScrollBox1 and takes the focus.
+    // imgMain, the zoomable image box, is created here inside ScrollBox1 and configured from
+    // `setup` (centre, keep position, proportional, fit options, colour, resampling, background
+    // tile), and Relayout keeps it at ScrollBox1's client size. Until the image box control is
+    // wired in, a plain window of the background colour stands in its place and takes the focus.
     imageBoxSetup_ = setup;
     if (!imgMain_) {
       imgMain_ = CreateChild(kImageBoxClass, WS_CHILD | WS_VISIBLE | WS_TABSTOP, scrollBox1_, idImgMain);
