@@ -70,6 +70,23 @@ TEST_F(ListerEntry, OnlyTheDarkBitOfShowFlagsChoosesTheColours) {
   }
 }
 
+TEST_F(ListerEntry, BottomBarKeepsItsDesignedHeightScaledForTheScreen) {
+  HDC screen = GetDC(nullptr);
+  const int ppi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  // 31 pixels as designed for 120 ppi: the form scales from 96 to (ppi - 24).
+  const int expected = MulDiv(31, ppi - 24, 96);
+  tb::ListerWindow lister({.file = kSvg});
+  HWND viewer = plugin.ListLoadW(lister.Handle(), kSvg.c_str(), 0);
+  ASSERT_NE(viewer, nullptr);
+  tb::Screenshot shot = tb::CaptureWindow(lister.Handle());
+  const uint32_t bar = tb::FromColorRef(GetSysColor(COLOR_BTNFACE));
+  int height = 0;
+  while (height < shot.height && shot.Pixel(shot.width - 4, shot.height - 1 - height) == bar) ++height;
+  EXPECT_EQ(height, expected) << "at " << ppi << " ppi";
+  plugin.ListCloseWindow(viewer);
+}
+
 TEST_F(ListerEntry, AnsiPathOpensTheSameFileAsTheWidePath) {
   tb::TempFolder folder;
   // A name outside ASCII that the ANSI code page can spell.
