@@ -39,6 +39,20 @@ std::optional<DisplayPicture> MakeDisplayPicture(const Picture& picture, bool tr
     DisplayPicture out;
     bool keyShows = transparent;
     if (const PngImage* png = picture.Png()) {
+      if (png->colorType == PngColorType::Rgb && png->bitDepth == 8 && !png->colorKey) {
+        // The common opaque render: straight into blue-green-red rows.
+        if (!out.bitmap.SetSize(png->width, png->height, PixelFormat::pf24bit)) return std::nullopt;
+        for (int32_t y = 0; y < png->height; ++y) {
+          const uint8_t* s = png->Row(y);
+          uint8_t* d = out.bitmap.Row(y);
+          for (int32_t x = 0; x < png->width; ++x, s += 3, d += 3) {
+            d[0] = s[2];
+            d[1] = s[1];
+            d[2] = s[0];
+          }
+        }
+        return out;
+      }
       out.bitmap = PngToBitmap(*png);
       keyShows = true;  // a PNG's own transparency is always drawn
     } else {

@@ -34,6 +34,25 @@ TEST(MakeDisplayPicture, PngTransparencyBecomesPremultipliedAlpha) {
   EXPECT_EQ(d->bitmap.PixelAt(1, 0), (Rgba{0, 0, 0, 0}));  // transparent pixels are black
 }
 
+TEST(MakeDisplayPicture, OpaquePngBecomesBlueGreenRed) {
+  PngImage png;
+  ASSERT_TRUE(png.Allocate(2, 1, PngColorType::Rgb, 8));
+  const uint8_t rgb[] = {10, 20, 30, 40, 50, 60};
+  std::copy(std::begin(rgb), std::end(rgb), png.Row(0));
+  const auto d = MakeDisplayPicture(Picture{png}, true);
+  ASSERT_TRUE(d);
+  EXPECT_FALSE(d->hasAlpha);
+  EXPECT_EQ(d->bitmap.pixelFormat, PixelFormat::pf24bit);
+  EXPECT_EQ(d->bitmap.PixelAt(0, 0), (Rgba{10, 20, 30, 255}));
+  EXPECT_EQ(d->bitmap.PixelAt(1, 0), (Rgba{40, 50, 60, 255}));
+  png.colorKey = PngColorKey{0, 40, 50, 60};  // a colour key always shows through in a PNG
+  const auto keyed = MakeDisplayPicture(Picture{png}, false);
+  ASSERT_TRUE(keyed);
+  EXPECT_TRUE(keyed->hasAlpha);
+  EXPECT_EQ(keyed->bitmap.PixelAt(1, 0).a, 0);
+  EXPECT_EQ(keyed->bitmap.PixelAt(0, 0), (Rgba{10, 20, 30, 255}));
+}
+
 TEST(MakeDisplayPicture, BitmapsByFormatAndTransparentFlag) {
   struct Case {
     const char* name;
