@@ -6,6 +6,7 @@
 #include <string>
 
 #include "host/viewer_link_win.h"
+#include "imagebox/zoom_image_box_win.h"
 #include "platform/utf.h"
 #include "render/temp_name.h"
 #include "render/thumbnail_win.h"
@@ -71,6 +72,7 @@ BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
       if (reserved == nullptr) {
         DestroyOwnedViewers();
         UnregisterViewerClasses();
+        imagebox::ZoomImageBoxWindow::UnregisterWindowClass();
       }
       break;
     default:
