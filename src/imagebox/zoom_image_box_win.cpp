@@ -408,8 +408,17 @@ Rect ZoomImageBoxWindow::DisplayRect() const {
 }
 
 void ZoomImageBoxWindow::OnPaintMessage() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd_, &ps);
+  // The update region is validated however the paint ends, or the window would be asked to paint
+  // again and again.
+  struct Painting {
+    HWND hwnd;
+    PAINTSTRUCT ps;
+    HDC dc;
+    explicit Painting(HWND h) : hwnd(h), ps{}, dc(BeginPaint(h, &ps)) {}
+    ~Painting() { EndPaint(hwnd, &ps); }
+  } painting(hwnd_);
+  const PAINTSTRUCT& ps = painting.ps;
+  HDC dc = painting.dc;
   RECT rc;
   GetClientRect(hwnd_, &rc);
   Gdi& g = *gdi_;
@@ -428,7 +437,6 @@ void ZoomImageBoxWindow::OnPaintMessage() {
       DeleteObject(brush);
     }
   }
-  EndPaint(hwnd_, &ps);
 }
 
 void ZoomImageBoxWindow::PaintNow() {
@@ -504,7 +512,7 @@ void ZoomImageBoxWindow::PaintStretched(const Rect& r, const Rect& clip) {
   if (const DisplayPicture* d = g.Display(picture_, options_.transparent))
     StretchDraw(surface, r, d->bitmap, d->hasAlpha, clip);
   lastPaint_ = LastPaint::Stretched;
-  if (OnAfterPaint) OnAfterPaint(g.back.dc(), r);
+  if (OnAfterPaint) Guard([&] { OnAfterPaint(g.back.dc(), r); });
 }
 
 bool ZoomImageBoxWindow::PaintResampled(const Rect& r, const Rect& clip) {
@@ -557,8 +565,8 @@ bool ZoomImageBoxWindow::PaintResampled(const Rect& r, const Rect& clip) {
     BitBlt(dc, r.left, r.top, r.Width(), r.Height(), g.smooth.dc(), 0, 0, SRCCOPY);
   }
   lastPaint_ = LastPaint::Resampled;
-  if (OnPaint) OnPaint();
-  if (OnAfterPaint) OnAfterPaint(g.back.dc(), r);
+  if (OnPaint) Guard([&] { OnPaint(); });
+  if (OnAfterPaint) Guard([&] { OnAfterPaint(g.back.dc(), r); });
   return true;
 }
 
@@ -620,12 +628,15 @@ void ZoomImageBoxWindow::Guard(const std::function<void()>& body) {
   try {
     body();
   } catch (const std::exception& e) {
-    if (OnError) {
-      try {
-        OnError(e);
-      } catch (...) {
-      }
-    }
+    ReportError(e);
+  } catch (...) {
+  }
+}
+
+void ZoomImageBoxWindow::ReportError(const std::exception& e) {
+  if (!OnError) return;
+  try {
+    OnError(e);
   } catch (...) {
   }
 }
@@ -645,7 +656,14 @@ LRESULT CALLBACK ZoomImageBoxWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPA
     self->label_ = nullptr;
     return DefWindowProcW(hwnd, msg, wp, lp);
   }
-  return self->OnMessage(msg, wp, lp);
+  // Nothing may unwind through the system's message dispatch (out of memory in a paint, say).
+  try {
+    return self->OnMessage(msg, wp, lp);
+  } catch (const std::exception& e) {
+    self->ReportError(e);
+  } catch (...) {
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 LRESULT ZoomImageBoxWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -122,6 +122,7 @@ class ZoomImageBoxWindow : private IZoomBoxView {
   Rect DisplayRect() const;  // in box coordinates
   ShiftState KeyShift() const;
   void Guard(const std::function<void()>& body);
+  void ReportError(const std::exception& e);
 
   struct AppliedBar {
     bool known = false;

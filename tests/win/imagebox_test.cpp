@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "imagebox/zoom_image_box_win.h"
@@ -358,6 +360,21 @@ TEST_F(ImageBoxWindowTest, DraggingPansAndClickTakesTheFocus) {
   ReleaseCapture();
   SendMessageW(box_->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(100, 100));
   EXPECT_EQ(box_->Box().HorzScrollBar().position, 30);
+}
+
+TEST_F(ImageBoxWindowTest, CallbackErrorsGoToOnErrorAndNeverUnwindTheWindow) {
+  Show(Checkerboard(false));
+  std::vector<std::string> seen;
+  box_->OnError = [&](const std::exception& e) { seen.push_back(e.what()); };
+  box_->Box().OnMouseDown = [](MouseSender, MouseButton, ShiftState, int32_t, int32_t) {
+    throw std::runtime_error("mouse");
+  };
+  SendMessageW(box_->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(200, 150));
+  SendMessageW(box_->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(200, 150));
+  box_->OnAfterPaint = [](HDC, const Rect&) { throw std::runtime_error("paint"); };
+  box_->PaintNow();
+  EXPECT_EQ(seen, (std::vector<std::string>{"mouse", "paint"}));
+  EXPECT_FALSE(GetUpdateRect(box_->Handle(), nullptr, FALSE));  // the paint still finished
 }
 
 }  // namespace
