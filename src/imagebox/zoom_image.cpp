@@ -1,6 +1,7 @@
 #include "imagebox/zoom_image.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 
 #include "render/raster.h"
@@ -114,6 +115,45 @@ bool GraphicIsTransparent(const Picture& picture, bool transparent) {
 bool ResampleSizeAllowed(Size displayed) {
   return displayed.width > 0 && displayed.height > 0 &&
          int64_t{displayed.width} * displayed.height <= kMaxResamplePixels;
+}
+
+bool CropBitmap(const Bitmap& src, const Rect& block, Bitmap& out) {
+  if (src.pixelFormat != PixelFormat::pf24bit && src.pixelFormat != PixelFormat::pf32bit)
+    return false;
+  if (block.left < 0 || block.top < 0 || block.right > src.width || block.bottom > src.height ||
+      block.Width() <= 0 || block.Height() <= 0)
+    return false;
+  Bitmap crop;
+  if (!crop.SetSize(block.Width(), block.Height(), src.pixelFormat)) return false;
+  crop.alphaFormat = src.alphaFormat;
+  const size_t bpp = src.pixelFormat == PixelFormat::pf32bit ? 4 : 3;
+  for (int32_t y = 0; y < block.Height(); ++y) {
+    const uint8_t* s = src.Row(block.top + y) + static_cast<size_t>(block.left) * bpp;
+    std::copy(s, s + static_cast<size_t>(block.Width()) * bpp, crop.Row(y));
+  }
+  out = std::move(crop);
+  return true;
+}
+
+AxisPart VisiblePart(int32_t natural, int32_t displayed, int32_t visibleStart, int32_t visibleEnd) {
+  AxisPart part;
+  if (natural <= 0 || displayed <= 0) return part;
+  visibleStart = std::clamp(visibleStart, 0, displayed);
+  visibleEnd = std::clamp(visibleEnd, visibleStart, displayed);
+  const double scale = static_cast<double>(natural) / displayed;  // source pixels per shown pixel
+  // The resampling kernel reaches two source pixels when enlarging and two shown pixels' worth
+  // when shrinking; one more for rounding.
+  const auto margin = static_cast<int64_t>(std::ceil(2.0 * std::max(1.0, scale))) + 1;
+  part.sourceStart = static_cast<int32_t>(std::clamp<int64_t>(
+      static_cast<int64_t>(std::floor(visibleStart * scale)) - margin, 0, natural));
+  part.sourceEnd = static_cast<int32_t>(std::clamp<int64_t>(
+      static_cast<int64_t>(std::ceil(visibleEnd * scale)) + margin, part.sourceStart, natural));
+  auto shown = [&](int32_t source) {
+    return static_cast<int32_t>(std::llround(static_cast<double>(source) * displayed / natural));
+  };
+  part.targetStart = shown(part.sourceStart);
+  part.targetSize = std::max(1, shown(part.sourceEnd) - part.targetStart);
+  return part;
 }
 
 }  // namespace pictara::imagebox

@@ -51,4 +51,21 @@ bool GraphicIsTransparent(const Picture& picture, bool transparent);
 inline constexpr int64_t kMaxResamplePixels = int64_t{4096} * 4096;
 bool ResampleSizeAllowed(Size displayed);
 
+// A picture displayed larger than that is resampled only where it is visible: the part of the
+// picture under the visible span, widened by the filter's reach, resampled at the displayed
+// scale. Along one axis: the source span [sourceStart, sourceEnd) and where its resampled
+// pixels go, [targetStart, targetStart + targetSize), counted from the displayed picture's
+// start. The whole extent gives the whole picture, so the result then equals a full resample;
+// otherwise the part may sit up to half a pixel off the full one.
+struct AxisPart {
+  int32_t sourceStart = 0, sourceEnd = 0;
+  int32_t targetStart = 0, targetSize = 0;
+  friend bool operator==(const AxisPart&, const AxisPart&) = default;
+};
+AxisPart VisiblePart(int32_t natural, int32_t displayed, int32_t visibleStart, int32_t visibleEnd);
+
+// A copy of the block [left, right) × [top, bottom) of a 24- or 32-bit bitmap (same pixel and
+// alpha format, top-down). False when the block is empty, outside the bitmap, or memory runs out.
+bool CropBitmap(const Bitmap& src, const Rect& block, Bitmap& out);
+
 }  // namespace pictara::imagebox

@@ -155,7 +155,9 @@ struct ZoomImageBoxWindow::Gdi {
   TColor flatColor = 0;
   DibSection smooth;  // the finished smooth picture at the displayed size, 32-bit
   struct SmoothKey {
-    int32_t width = 0, height = 0;
+    int32_t width = 0, height = 0;  // displayed size
+    Rect part;                      // what the smooth bitmap covers, relative to the display
+    Rect source;                    // the block of the picture it was made from
     bool tiled = false;
     TColor back = 0;
     uint64_t tileGeneration = 0;
@@ -517,28 +519,71 @@ void ZoomImageBoxWindow::PaintStretched(const Rect& r, const Rect& clip) {
 
 bool ZoomImageBoxWindow::PaintResampled(const Rect& r, const Rect& clip) {
   Gdi& g = *gdi_;
-  if (picture_.Empty() || !ResampleSizeAllowed({r.Width(), r.Height()})) return false;
+  if (picture_.Empty() || r.Width() <= 0 || r.Height() <= 0) return false;
   const DisplayPicture* source = g.Display(picture_, options_.transparent);
   if (!source) return false;
+  const int32_t pw = source->bitmap.width, ph = source->bitmap.height;
+
+  // What to resample: the whole picture at its displayed size, or, for a display too large for
+  // that, the visible part of it.
+  Rect part{0, 0, r.Width(), r.Height()};
+  Rect block{0, 0, pw, ph};
+  if (!ResampleSizeAllowed({r.Width(), r.Height()})) {
+    const Rect visible{std::max(r.left, clip.left), std::max(r.top, clip.top),
+                       std::min(r.right, clip.right), std::min(r.bottom, clip.bottom)};
+    if (visible.Width() <= 0 || visible.Height() <= 0) return false;
+    const AxisPart x = VisiblePart(pw, r.Width(), visible.left - r.left, visible.right - r.left);
+    const AxisPart y = VisiblePart(ph, r.Height(), visible.top - r.top, visible.bottom - r.top);
+    part = Rect::FromBounds(x.targetStart, y.targetStart, x.targetSize, y.targetSize);
+    block = {x.sourceStart, y.sourceStart, x.sourceEnd, y.sourceEnd};
+    if (!ResampleSizeAllowed({part.Width(), part.Height()}) || block.Width() <= 0 ||
+        block.Height() <= 0)
+      return false;
+  }
+  const Rect target{r.left + part.left, r.top + part.top, r.left + part.right, r.top + part.bottom};
+
   const bool tiled = options_.drawBackground && g.tile.has_value();
-  const Gdi::SmoothKey key{r.Width(), r.Height(), tiled, options_.resampleBackColor,
+  const Gdi::SmoothKey key{r.Width(), r.Height(), part, block, tiled, options_.resampleBackColor,
                            g.tileGeneration};
   if (!g.smooth.valid() || !(g.smoothKey == key)) {
-    if (!g.smooth.Create(r.Width(), r.Height(), 32)) return false;
-    const Rect whole{0, 0, r.Width(), r.Height()};
+    g.smoothKey = {};
+    if (!g.smooth.Create(part.Width(), part.Height(), 32)) return false;
+    const Rect whole{0, 0, part.Width(), part.Height()};
     if (options_.drawBackground) {
       // The picture resampled with its alpha, laid over the tile, which starts at the picture's
       // top-left corner. A failed resample leaves the background alone.
-      // Already in the pixel format the resampler wants, so its in-place conversion is a no-op.
-      Bitmap& src = g.display->bitmap;
+      Bitmap cropped;
+      const bool isWhole = block == Rect{0, 0, pw, ph};
+      if (!isWhole && !CropBitmap(source->bitmap, block, cropped)) return false;
+      // The whole picture is already in the pixel format the resampler wants, so its in-place
+      // conversion is a no-op.
+      Bitmap& src = isWhole ? g.display->bitmap : cropped;
       Bitmap scaled;
       const bool hasAlpha = src.pixelFormat == PixelFormat::pf32bit;
-      ResampleBitmap(src, scaled, r.Width(), r.Height(), hasAlpha);
+      ResampleBitmap(src, scaled, part.Width(), part.Height(), hasAlpha);
       const Surface surface = g.smooth.View();
-      PaintBackground(surface, whole, whole);
+      PaintBackground(surface, Rect::FromBounds(-part.left, -part.top, r.Width(), r.Height()),
+                      whole);
       StretchDraw(surface, whole, scaled, hasAlpha, whole);
+    } else if (part.Width() > block.Width() || part.Height() > block.Height()) {
+      // Enlarging: the system's halftone stretch only replicates or shifts pixels here (by half a
+      // source pixel on some systems, a visible jump at a deep zoom), so the picture, flattened
+      // onto ResampleBackColor, goes through the resampler instead.
+      DisplayPicture cropped;
+      const bool isWhole = block == Rect{0, 0, pw, ph};
+      if (!isWhole) {
+        cropped.hasAlpha = source->hasAlpha;
+        if (!CropBitmap(source->bitmap, block, cropped.bitmap)) return false;
+      }
+      Bitmap flat, scaled;
+      if (!FlattenOnto(isWhole ? *source : cropped, options_.resampleBackColor, flat)) return false;
+      const Surface surface = g.smooth.View();
+      imagebox::FillRect(surface, whole, options_.resampleBackColor, whole);
+      if (ResampleBitmap(flat, scaled, part.Width(), part.Height(), false))
+        StretchDraw(surface, whole, scaled, false, whole);
     } else {
-      // The picture flattened onto ResampleBackColor, then the system's halftone stretch.
+      // Shrinking: the picture flattened onto ResampleBackColor, then the system's halftone
+      // (area-averaging) stretch.
       if (!g.flat.valid() || g.flatColor != options_.resampleBackColor) {
         g.flat.Reset();
         Bitmap flat;
@@ -552,8 +597,8 @@ bool ZoomImageBoxWindow::PaintResampled(const Rect& r, const Rect& clip) {
       // whole picture on every call.
       SetStretchBltMode(g.smooth.dc(), HALFTONE);
       SetBrushOrgEx(g.smooth.dc(), 0, 0, nullptr);
-      StretchBlt(g.smooth.dc(), 0, 0, r.Width(), r.Height(), g.flat.dc(), 0, 0, g.flat.width(),
-                 g.flat.height(), SRCCOPY);
+      StretchBlt(g.smooth.dc(), 0, 0, part.Width(), part.Height(), g.flat.dc(), block.left,
+                 block.top, block.Width(), block.Height(), SRCCOPY);
     }
     GdiFlush();
     g.smoothKey = key;
@@ -562,7 +607,8 @@ bool ZoomImageBoxWindow::PaintResampled(const Rect& r, const Rect& clip) {
     HDC dc = g.back.dc();
     SavedDC saved(dc);
     IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
-    BitBlt(dc, r.left, r.top, r.Width(), r.Height(), g.smooth.dc(), 0, 0, SRCCOPY);
+    BitBlt(dc, target.left, target.top, target.Width(), target.Height(), g.smooth.dc(), 0, 0,
+           SRCCOPY);
   }
   lastPaint_ = LastPaint::Resampled;
   if (OnPaint) Guard([&] { OnPaint(); });

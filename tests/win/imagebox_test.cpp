@@ -271,6 +271,36 @@ TEST_F(ImageBoxWindowTest, QuickPaintIsReplacedBySmoothPaintAfterThePause) {
   }
 }
 
+// At 1600 % the displayed picture is far too large to resample whole: the visible part is
+// resampled, in place (each source pixel's centre keeps its colour), and smooth between them.
+TEST_F(ImageBoxWindowTest, DeepZoomResamplesTheVisiblePartInPlace) {
+  for (bool tile : {false, true}) {
+    SCOPED_TRACE(tile ? "over the tile" : "over the colour");
+    box_->SetBackgroundPicture(MakeBitmap24(8, 8, [](int, int) { return Rgba{0, 0, 0, 255}; }));
+    box_->SetDrawBackground(tile);
+    Show(Checkerboard(false));
+    box_->Box().SetImageScale(1600);  // 9600 x 9600
+    box_->Box().SetHorzPosition(4800);
+    box_->Box().SetVertPosition(4800);
+    box_->PaintNow();
+    const Screenshot quick = ReadWindow(box_->Handle());
+    PumpMessages(700);
+    ASSERT_EQ(box_->LastPicturePaint(), ZoomImageBoxWindow::LastPaint::Resampled);
+    const Screenshot smooth = ReadWindow(box_->Handle());
+    const int y = 16 * 305 + 8 - 4800;  // the centre of a source row
+    int grey = 0;
+    for (int x = 0; x < 360; ++x) {
+      const int v = Red(smooth.Pixel(x, y));
+      grey += v > 40 && v < 215;
+      if ((x + 4800) % 16 == 8) {
+        SCOPED_TRACE(x);
+        EXPECT_NEAR(v, Red(quick.Pixel(x, y)), 48);
+      }
+    }
+    EXPECT_GT(grey, 360 / 4);
+  }
+}
+
 TEST_F(ImageBoxWindowTest, EveryRepaintPostponesTheSmoothPaint) {
   Show(Checkerboard(false));
   for (int i = 0; i < 4; ++i) {

@@ -123,5 +123,64 @@ TEST(ResampleSizeAllowed, RefusesEmptyAndHugeWorkBitmaps) {
   EXPECT_FALSE(ResampleSizeAllowed({0, 100}));
 }
 
+TEST(CropBitmap, CopiesTheBlockAndRefusesWhatIsNotInside) {
+  Bitmap src;
+  ASSERT_TRUE(src.SetSize(4, 3, PixelFormat::pf32bit));
+  src.alphaFormat = AlphaFormat::afPremultiplied;
+  src.bottomUp = true;
+  for (int32_t y = 0; y < 3; ++y)
+    for (int32_t x = 0; x < 4; ++x) {
+      uint8_t* p = src.Row(y) + x * 4;
+      p[0] = static_cast<uint8_t>(x);
+      p[1] = static_cast<uint8_t>(y);
+      p[2] = 9;
+      p[3] = 200;
+    }
+  Bitmap crop;
+  ASSERT_TRUE(CropBitmap(src, {1, 1, 3, 3}, crop));
+  EXPECT_EQ(crop.width, 2);
+  EXPECT_EQ(crop.height, 2);
+  EXPECT_EQ(crop.alphaFormat, AlphaFormat::afPremultiplied);
+  EXPECT_EQ(crop.PixelAt(0, 0), (Rgba{9, 1, 1, 200}));
+  EXPECT_EQ(crop.PixelAt(1, 1), (Rgba{9, 2, 2, 200}));
+  EXPECT_FALSE(CropBitmap(src, {3, 0, 5, 1}, crop));
+  EXPECT_FALSE(CropBitmap(src, {-1, 0, 1, 1}, crop));
+  EXPECT_FALSE(CropBitmap(src, {1, 1, 1, 2}, crop));
+}
+
+TEST(VisiblePart, TheWholeExtentIsTheWholePicture) {
+  EXPECT_EQ(VisiblePart(5000, 1080, 0, 1080), (AxisPart{0, 5000, 0, 1080}));
+  EXPECT_EQ(VisiblePart(100, 1600, 0, 1600), (AxisPart{0, 100, 0, 1600}));
+}
+
+TEST(VisiblePart, CoversTheVisibleSpanWithAFewPixelsToSpare) {
+  struct Case {
+    int32_t natural, displayed, start, end;
+  };
+  const Case kCases[] = {
+      {5000, 80000, 40000, 41920},  // 1600 %, the middle
+      {5000, 80000, 0, 1920},       // 1600 %, the left end
+      {5000, 80000, 78080, 80000},  // 1600 %, the right end
+      {5000, 4500, 1000, 2920},     // 90 %: shrinking
+      {333, 416, 7, 100},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(testing::Message() << c.natural << " as " << c.displayed << ", " << c.start
+                                    << ".." << c.end);
+    const AxisPart p = VisiblePart(c.natural, c.displayed, c.start, c.end);
+    EXPECT_LE(p.targetStart, c.start);
+    EXPECT_GE(p.targetStart + p.targetSize, c.end);
+    EXPECT_GE(p.sourceStart, 0);
+    EXPECT_LE(p.sourceEnd, c.natural);
+    // The part is the picture's own scale: as many shown pixels per source pixel as the whole.
+    const double scale = static_cast<double>(c.displayed) / c.natural;
+    EXPECT_NEAR(p.targetSize, (p.sourceEnd - p.sourceStart) * scale, 1.0);
+    EXPECT_NEAR(p.targetStart, p.sourceStart * scale, 0.5);
+    // Never much more than what is visible.
+    EXPECT_LE(p.targetSize, (c.end - c.start) + 2 * (4 * std::max(1.0, scale) + 2));
+  }
+  EXPECT_EQ(VisiblePart(0, 100, 0, 10), AxisPart{});
+}
+
 }  // namespace
 }  // namespace pictara::imagebox
