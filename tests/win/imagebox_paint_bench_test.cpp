@@ -216,6 +216,17 @@ TEST_F(ImageBoxPaintBench, DISABLED_SmoothPaint) {
       },
       [&] { box_->ResampleNow(); });
   Report("smooth paint after a scroll at 50 %");
+
+  // Deeper zooms are resampled only where they are visible; every scroll is a new part.
+  box_->Box().SetImageScale(400);
+  last_ = MedianMs(
+      [&] {
+        uint16_t key = (step++ & 1) ? kKeyLeft : kKeyRight;
+        box_->Box().KeyDown(key, ssNone);
+        UpdateWindow(box_->Handle());
+      },
+      [&] { box_->ResampleNow(); });
+  Report("smooth paint after a scroll at 400 % (visible part)");
 }
 
 }  // namespace
