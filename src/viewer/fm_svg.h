@@ -12,7 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "render/convert.h"
 #include "settings/settings.h"
+#include "viewer/key_commands.h"
+#include "viewer/navigation.h"
+#include "viewer/popup_menu.h"
+#include "viewer/reload_size.h"
 #include "viewer/viewer_ports.h"
 
 namespace pictara {
@@ -35,8 +40,16 @@ class TStopWatch {
 
 class TfmSVG;
 
-// The two arrow buttons of the bottom bar; both run sbtNextClick.
-enum class TArrowButton { sbtPrev, sbtNext };
+// The two arrow buttons of the bottom bar; both run sbtNextClick. None shows the current entry of
+// the folder list again.
+enum class TArrowButton { None, sbtPrev, sbtNext };
+
+// The converter as the viewer calls it (ConvertSvg's signature); tests may replace it to reach a
+// damaged raster file.
+using TConvertFunction = std::function<std::string(const std::string& FileName, TSize RequestedSize,
+                                                   bool UseImageMagick, bool UseRSVGHelper, bool UseInkscape,
+                                                   bool DontEnlarge, int32_t& NaturalWidth,
+                                                   int32_t& NaturalHeight)>;
 
 // What the viewer needs from its surroundings when it is built.
 struct TViewerEnvironment {
@@ -46,6 +59,10 @@ struct TViewerEnvironment {
   // Reads the settings file again; used when RereadIni is on.
   std::function<void()> RereadSettings;
   bool Is64BitBuild = sizeof(void*) == 8;
+  // Empty: the real ConvertSvg.
+  TConvertFunction Convert;
+  // Empty: the system's folder listing and order.
+  std::optional<TFolderSource> Folder;
 };
 
 class TfmSVG {
@@ -59,12 +76,18 @@ class TfmSVG {
   TfmSVG(const TfmSVG&) = delete;
   TfmSVG& operator=(const TfmSVG&) = delete;
 
-  // Renders FileName at (OpenWidth, OpenHeight) and shows it; true when a picture was loaded.
+  // Renders FileName at (OpenWidth, OpenHeight) with FDontResizeSmall and shows it; true when a
+  // picture was loaded. A conversion that gives no file changes nothing but ImageWidthFromFile,
+  // ImageHeightFromFile and StopWatch; a raster that cannot be decoded raises. The raster file is
+  // deleted and the cursor restored on every path.
   bool LoadSvg(const std::string& FileName);
   // LoadSvg at another size; the requested size is put back afterwards, also when LoadSvg raises.
   bool LoadSvgAtSize(const std::string& FileName, TFormSize size);
-  // The host shows another file in this viewer. False (never an exception) when it cannot be
-  // shown; the viewer then keeps its picture and file name.
+  // The size a load in `Item` requests; sets DontResizeSmall for that load.
+  TFormSize GetReloadSize(TReloadMode Item, bool& DontResizeSmall) const;
+  // The host shows another file in this viewer, at the size of the checked reload mode. False
+  // (never an exception) when it cannot be shown; the viewer then keeps its picture and file name.
+  // The folder list is not touched.
   bool GlobalLoadNextImage(const std::string& FileName);
 
   TColor GetBackgroundColor() const;
@@ -72,9 +95,41 @@ class TfmSVG {
   void SetBackgroundColor(TColor c);
   void SetImageBackgroundColor(TColor c);
 
-  // Previous / next file of the folder. Folder navigation is not wired in yet: the buttons do
-  // nothing so far.
+  // Reloads the shown file at the size of `Sender`; a failed reload keeps the picture.
+  void mnReloadOriginalSizeClick(TReloadMode Sender);
+  // A reload item chosen from the menu or by its key: its check mark toggles, then it reloads.
+  void ReloadItemClick(TReloadMode Sender);
+  // "Toggle Fit Image": stretch a small picture, fit a large one, or show a large one at 100 %.
+  void mnFitImageClick();
+  void mnCloseClick();
+  // The scroll box changed size: the scale shown follows the new fit.
+  void ScrollBox1Resize();
+  // The image box's scale was set (zoom steps).
+  void ImageBoxOptionsChange();
+
+  // The form's key preview: runs the command of the key; key becomes 0 when consumed.
+  void FormKeyDown(uint16_t& key, TShiftState shift);
+  // Middle button: maximise or restore a stand-alone Lister.
+  void FormMouseDown(TMouseButton button);
+  // A touch gesture on the image box; Handled is set when the viewer took it.
+  void ImageBoxGesture(int32_t gestureId, bool& Handled);
+  // The context menu's state when it opens, and its items (shiftDown: Shift held at that moment).
+  TPopupMenuState PopupMenu1Popup() const;
+  std::vector<TMenuItem> PopupMenuItems(bool shiftDown) const;
+  std::vector<TMenuItem> ReloadSubmenuItems(bool shiftDown) const;
+  // A menu item was chosen.
+  void MenuCommand(uint32_t command);
+
+  // Status text of the bottom bar and, with UpdateListerCaption, the Lister's caption.
+  void UpdateStatus();
+  void UpdateCaption();
+
+  // Previous / next file of the folder (None: the current entry again).
   void sbtNextClick(TArrowButton Sender);
+
+  // First show: touch support, arrow glyphs.
+  void FormShow();
+  void AssignArrowGlyphs();
 
   // The window got the focus: hand it on to the image box.
   void WMSetFocus();
@@ -98,13 +153,22 @@ class TfmSVG {
   bool IsSystemTouchSupport = false;
   bool FDontResizeSmall = false;
   int32_t FImageBPP = 0;
+  // The checked item of "Reload Image"; None when no mode is checked. It decides the size of every
+  // navigation load.
+  TReloadMode CheckedReloadMode = TReloadMode::None;
 
  private:
   TfmSVG() = default;
 
   std::unique_ptr<IViewerView> view_;
+  // Runs a key or gesture command.
+  void RunCommand(TViewerCommand command);
+
   IImageBox* imgMain = nullptr;  // owned by the view
   bool destroying_ = false;
+  bool shown_ = false;
+  TConvertFunction convert_;
+  TFolderSource folder_;
 };
 
 // The image box configuration of a new viewer.

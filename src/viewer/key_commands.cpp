@@ -54,6 +54,13 @@ TGestureAction ImageBoxGestureAction(int32_t gestureId, bool scrollBarVisible) {
   }
 }
 
+int32_t SwipeGestureId(int32_t dx, int32_t dy, int32_t pixelsPerInch) {
+  const int64_t sideways = dx < 0 ? -static_cast<int64_t>(dx) : dx;
+  const int64_t upDown = dy < 0 ? -static_cast<int64_t>(dy) : dy;
+  if (3 * sideways < pixelsPerInch || sideways <= 2 * upDown) return 0;
+  return dx < 0 ? gesture::kSwipeLeft : gesture::kSwipeRight;
+}
+
 TPopupMenuState PopupMenuState(const TSettings& settings) {
   return {settings.OpenWidth > 0 && settings.OpenHeight > 0, settings.BackgroundImage};
 }

@@ -94,6 +94,10 @@ struct TGestureAction {
 // finger is moving the picture, not asking for another file.
 TGestureAction ImageBoxGestureAction(int32_t gestureId, bool scrollBarVisible);
 
+// A finished touch pan as a swipe: at least a third of an inch sideways and more than twice as far
+// sideways as up or down gives kSwipeLeft (finger moved left) or kSwipeRight; anything else 0.
+int32_t SwipeGestureId(int32_t dx, int32_t dy, int32_t pixelsPerInch);
+
 // The context menu's state when it opens.
 struct TPopupMenuState {
   bool DefaultSizeEnabled = false;  // "Default Size" needs both open sizes positive

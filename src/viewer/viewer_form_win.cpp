@@ -1,9 +1,14 @@
 #include "viewer/viewer_form_win.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
+#include "imagebox/zoom_image_box_win.h"
 #include "platform/utf.h"
+#include "render/wic_resize_win.h"
 #include "platform/window_win.h"
 #include "settings/settings.h"
 #include "viewer/form_layout.h"
@@ -18,7 +23,6 @@ namespace {
 HINSTANCE OwnModule() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
 
 constexpr wchar_t kPanelClass[] = L"PictaraPanel";
-constexpr wchar_t kImageBoxClass[] = L"PictaraImageBox";
 // The arrow buttons never take the focus, so that the keys keep going to the picture.
 constexpr wchar_t kSpeedButtonClass[] = L"PictaraSpeedButton";
 
@@ -44,6 +48,74 @@ std::wstring Wide(const std::string& utf8) {
 
 // The busy cursor is process-wide: every plug-in window shows it while a file is rendered.
 int g_busyDepth = 0;
+
+// The arrow glyphs are shared by every viewer: loaded at the first show of any viewer, at that
+// screen's density, and kept until the library goes (they hold no system handles).
+struct TArrowGlyphs {
+  bool Loaded = false;
+  Bitmap Left, Right;
+};
+TArrowGlyphs g_arrowGlyphs;
+
+// Modifier keys and mouse buttons held now, in the form's terms.
+TShiftState CurrentShiftState() {
+  TShiftState s = 0;
+  if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
+  if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
+  if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+  if (GetKeyState(VK_LBUTTON) < 0) s |= ssLeft;
+  if (GetKeyState(VK_RBUTTON) < 0) s |= ssRight;
+  if (GetKeyState(VK_MBUTTON) < 0) s |= ssMiddle;
+  return s;
+}
+
+// Appends the items to a system menu; `submenu` receives the handle of the reload submenu.
+void AppendMenuItems(HMENU menu, const std::vector<TMenuItem>& items, HMENU* submenu) {
+  UINT position = static_cast<UINT>(GetMenuItemCount(menu));
+  for (const TMenuItem& item : items) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    std::wstring text;
+    if (item.Separator) {
+      info.fMask = MIIM_FTYPE;
+      info.fType = MFT_SEPARATOR;
+    } else {
+      text = Wide(item.Caption);
+      if (!item.Shortcut.empty()) text += L"\t" + Wide(item.Shortcut);
+      info.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_ID | MIIM_STATE;
+      info.fType = MFT_STRING | (item.Radio ? MFT_RADIOCHECK : 0);
+      info.fState = (item.Enabled ? MFS_ENABLED : MFS_DISABLED) | (item.Checked ? MFS_CHECKED : MFS_UNCHECKED);
+      info.wID = item.Command;
+      info.dwTypeData = text.data();
+      if (item.Command == mcReloadImage) {
+        HMENU sub = CreatePopupMenu();
+        if (!sub) throw std::runtime_error("Cannot create the context menu");
+        AppendMenuItems(sub, item.Items, nullptr);
+        info.fMask |= MIIM_SUBMENU;
+        info.hSubMenu = sub;
+        if (submenu) *submenu = sub;
+      }
+    }
+    if (!InsertMenuItemW(menu, position++, TRUE, &info)) {
+      if (info.hSubMenu) DestroyMenu(info.hSubMenu);
+      throw std::runtime_error("Cannot create the context menu");
+    }
+  }
+}
+
+class TMenuHandle {
+ public:
+  TMenuHandle() : menu_(CreatePopupMenu()) {
+    if (!menu_) throw std::runtime_error("Cannot create the context menu");
+  }
+  ~TMenuHandle() { DestroyMenu(menu_); }
+  TMenuHandle(const TMenuHandle&) = delete;
+  TMenuHandle& operator=(const TMenuHandle&) = delete;
+  HMENU Get() const { return menu_; }
+
+ private:
+  HMENU menu_;
+};
 
 class TGdiObject {
  public:
@@ -104,7 +176,6 @@ void MoveChild(HWND child, const TFormRect& r) {
 class TViewerWindow;
 LRESULT FormWndProcImpl(HWND, UINT, WPARAM, LPARAM);
 LRESULT PanelWndProcImpl(HWND, UINT, WPARAM, LPARAM);
-LRESULT ImageBoxWndProcImpl(HWND, UINT, WPARAM, LPARAM);
 LRESULT SpeedButtonWndProcImpl(HWND, UINT, WPARAM, LPARAM);
 
 // No exception may unwind into the system's or the host's message loop. Commands report theirs
@@ -121,7 +192,6 @@ LRESULT CALLBACK SafeWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 constexpr WNDPROC FormWndProc = &SafeWndProc<FormWndProcImpl>;
 constexpr WNDPROC PanelWndProc = &SafeWndProc<PanelWndProcImpl>;
-constexpr WNDPROC ImageBoxWndProc = &SafeWndProc<ImageBoxWndProcImpl>;
 constexpr WNDPROC SpeedButtonWndProc = &SafeWndProc<SpeedButtonWndProcImpl>;
 
 bool g_classesRegistered = false;
@@ -138,7 +208,6 @@ void RegisterViewerClasses() {
       // belongs to the host side's viewer link.
       {kViewerFormClass, FormWndProc, nullptr},
       {kPanelClass, PanelWndProc, nullptr},
-      {kImageBoxClass, ImageBoxWndProc, nullptr},
       {kSpeedButtonClass, SpeedButtonWndProc, nullptr},
   };
   for (const ClassInfo& c : classes) {
@@ -193,8 +262,9 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
     if (!hwnd_) return;
     if (destroyedFromOutside_) {
       // The windows go away with the host's Lister window; only cut them loose from this object.
-      for (HWND w : {hwnd_, scrollBox1_, imgMain_, panBottom_, panButtons_, panInfo_, sbtPrev_, sbtNext_})
+      for (HWND w : {hwnd_, scrollBox1_, panBottom_, panButtons_, panInfo_, sbtPrev_, sbtNext_})
         if (w) SetWindowLongPtrW(w, 0, 0);
+      // The image box destroys its own window with its object, below.
     } else {
       DestroyWindow(hwnd_);
     }
@@ -213,14 +283,27 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   }
 
   IImageBox& CreateImageBox(const TImageBoxSetup& setup) override {
-    // imgMain, the zoomable image box, is created here inside ScrollBox1 and configured from
-    // `setup` (centre, keep position, proportional, fit options, colour, resampling, background
-    // tile), and Relayout keeps it at ScrollBox1's client size. Until the image box control is
-    // wired in, a plain window of the background colour stands in its place and takes the focus.
-    imageBoxSetup_ = setup;
-    if (!imgMain_) {
-      imgMain_ = CreateChild(kImageBoxClass, WS_CHILD | WS_VISIBLE | WS_TABSTOP, scrollBox1_, idImgMain);
+    if (!zoom_.Handle()) {
+      RECT r{};
+      GetClientRect(scrollBox1_, &r);
+      if (!zoom_.Create(scrollBox1_, r, idImgMain)) throw std::runtime_error("Cannot create the image box");
+      imgMain_ = zoom_.Handle();
+      // The form sees every key before the image box does.
+      zoom_.OnKeyPreview = [this](uint16_t& key, imagebox::ShiftState shift) {
+        form_.FormKeyDown(key, static_cast<TShiftState>(shift));
+      };
+      zoom_.OnError = [this](const std::exception& e) { form_.ApplicationEvents1Exception(e); };
     }
+    imagebox::TZoomImageBox& box = zoom_.Box();
+    box.SetImageCenter(setup.ImageCenter);
+    box.ImageKeepPosition = setup.ImageKeepPosition;
+    zoom_.SetCenter(setup.ImageCenter);
+    zoom_.SetProportional(setup.Proportional);
+    box.SetImageFitOnlyBig(setup.ImageFitOnlyBig);
+    box.SetImageFitToWindow(setup.ImageFitToWindow);
+    zoom_.SetColor(setup.Color);
+    zoom_.SetDrawBackground(setup.DrawBackground);
+    zoom_.SetResample(setup.Resample);
     Relayout();
     return *this;
   }
@@ -274,6 +357,50 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
     return {r.right - r.left, r.bottom - r.top};
   }
 
+  TFormSize ScreenSize() const override { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+  bool TouchDigitizerReady() const override {
+    constexpr int kDigitizerMetric = 94;  // SM_DIGITIZER
+    constexpr int kReady = 0x80;          // NID_READY
+    return (GetSystemMetrics(kDigitizerMetric) & kReady) != 0;
+  }
+
+  void EnableGestures(bool enabled) override {
+    if (!imgMain_ || enabled == gesturesEnabled_) return;
+    gesturesEnabled_ = enabled;
+    if (enabled) {
+      SetWindowSubclass(imgMain_, &GestureSubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    } else {
+      RemoveWindowSubclass(imgMain_, &GestureSubclassProc, 1);
+    }
+  }
+
+  void AssignArrowGlyphs(int32_t glyphSize) override {
+    if (!g_arrowGlyphs.Loaded) {
+      g_arrowGlyphs.Loaded = true;
+      try {
+        g_arrowGlyphs.Left = LoadResourceBitmap("ARROWLEFT", glyphSize, glyphSize, TWicResizeMode::wrmLinear);
+        g_arrowGlyphs.Right = LoadResourceBitmap("ARROWRIGHT", glyphSize, glyphSize, TWicResizeMode::wrmLinear);
+      } catch (...) {
+        // Without glyphs the buttons keep their drawn triangles.
+        g_arrowGlyphs.Left = Bitmap{};
+        g_arrowGlyphs.Right = Bitmap{};
+      }
+    }
+    if (g_arrowGlyphs.Left.Empty() || g_arrowGlyphs.Right.Empty()) return;
+    prevGlyph_ = g_arrowGlyphs.Left;
+    nextGlyph_ = g_arrowGlyphs.Right;
+    Repaint(panButtons_);
+  }
+
+  void HideArrowButtons() override {
+    EnableWindow(panButtons_, FALSE);
+    ShowWindow(panButtons_, SW_HIDE);
+    Relayout();
+  }
+
+  void RepaintArrowButtons() override { Repaint(panButtons_); }
+
   void SetStatusText(const std::string& text) override {
     if (text == status_) return;
     status_ = text;
@@ -304,6 +431,16 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   void PostKeyDown(uint32_t virtualKey) override { PostMessageW(lister_, WM_KEYDOWN, virtualKey, 0); }
   std::optional<std::string> Caption() const override { return GetWindowTextUtf8(lister_, 1024); }
   void SetCaption(const std::string& caption) override { SetWindowTextUtf8(lister_, caption); }
+  uint32_t ShowCmd() const override {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    if (!GetWindowPlacement(lister_, &placement)) return SW_SHOWNORMAL;
+    return placement.showCmd;
+  }
+  void ChangeShowState(TListerShowChange change) override {
+    if (change == TListerShowChange::Restore) ShowWindow(lister_, SW_RESTORE);
+    else if (change == TListerShowChange::Maximize) ShowWindow(lister_, SW_MAXIMIZE);
+  }
 
   // ICursor ----------------------------------------------------------------------------------
   void SetBusy(bool busy) override {
@@ -316,6 +453,13 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   void FocusIfPossible() override {
     if (imgMain_ && CanFocus(imgMain_)) SetFocus(imgMain_);
   }
+  bool HasWindow() const override { return zoom_.Handle() != nullptr; }
+  imagebox::TZoomImageBox& Box() override { return zoom_.Box(); }
+  void SetPicture(Picture picture) override { zoom_.SetPicture(std::move(picture)); }
+  const Picture& GetPicture() const override { return zoom_.GetPicture(); }
+  void UpdateImageInfo() override { zoom_.UpdateImageInfo(); }
+  void SetResample(bool value) override { zoom_.SetResample(value); }
+  void SetResampleBackColor(TColor color) override { zoom_.SetResampleBackColor(color); }
 
   // Window side --------------------------------------------------------------------------------
   TfmSVG& Form() { return form_; }
@@ -334,6 +478,76 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
     MoveChild(sbtPrev_, p.Prev);
     MoveChild(sbtNext_, p.Next);
     if (imgMain_) MoveChild(imgMain_, {0, 0, p.ScrollBox.Width(), p.ScrollBox.Height()});
+    // The image box has its new size by now, so the scale shown follows the new fit.
+    TFormSize scrollBox{p.ScrollBox.Width(), p.ScrollBox.Height()};
+    if (imgMain_ && !(scrollBox == scrollBoxSize_)) {
+      scrollBoxSize_ = scrollBox;
+      Guarded([&] { form_.ScrollBox1Resize(); });
+    }
+  }
+
+  // The context menu at a screen point; (-1, -1) from the keyboard: at the box's corner.
+  void ShowPopupMenu(LPARAM where) {
+    POINT at{static_cast<short>(LOWORD(where)), static_cast<short>(HIWORD(where))};
+    if (where == -1) {
+      at = {0, 0};
+      ClientToScreen(imgMain_, &at);
+    }
+    std::vector<TMenuItem> items = form_.PopupMenuItems(GetKeyState(VK_SHIFT) < 0);
+    TMenuHandle menu;
+    reloadSubmenu_ = nullptr;
+    AppendMenuItems(menu.Get(), items, &reloadSubmenu_);
+    const UINT command = static_cast<UINT>(
+        TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, hwnd_, nullptr));
+    reloadSubmenu_ = nullptr;
+    if (command != 0) form_.MenuCommand(command);
+  }
+
+  // The reload submenu opens: "Screen Double Size" shows only with Shift held or when checked.
+  void SubmenuOpening(HMENU submenu) {
+    if (!submenu || submenu != reloadSubmenu_) return;
+    while (GetMenuItemCount(submenu) > 0) DeleteMenu(submenu, 0, MF_BYPOSITION);
+    AppendMenuItems(submenu, form_.ReloadSubmenuItems(GetKeyState(VK_SHIFT) < 0), nullptr);
+  }
+
+  // Touch input over the image box. The system reports pans; a quick, mostly horizontal one is a
+  // swipe, which the form may turn into the next or previous file.
+  static LRESULT CALLBACK GestureSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                              DWORD_PTR data) {
+    if (message == WM_GESTURE) {
+      try {
+        auto* self = reinterpret_cast<TViewerWindow*>(data);
+        if (self->Gesture(reinterpret_cast<HGESTUREINFO>(lParam))) {
+          CloseGestureInfoHandle(reinterpret_cast<HGESTUREINFO>(lParam));
+          return 0;
+        }
+      } catch (...) {
+      }
+    } else if (message == WM_NCDESTROY) {
+      RemoveWindowSubclass(window, &GestureSubclassProc, 1);
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+  }
+
+  bool Gesture(HGESTUREINFO handle) {
+    GESTUREINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGestureInfo(handle, &info)) return false;
+    int32_t id = 0;
+    if (info.dwID == GID_ZOOM) id = gesture::kZoom;
+    if (info.dwID == GID_PAN) {
+      if (info.dwFlags & GF_BEGIN) panStart_ = info.ptsLocation;
+      id = gesture::kPan;
+      if (info.dwFlags & GF_END) {
+        id = SwipeGestureId(info.ptsLocation.x - panStart_.x, info.ptsLocation.y - panStart_.y,
+                            ScreenPixelsPerInch());
+        if (id == 0) id = gesture::kPan;
+      }
+    }
+    if (id == 0) return false;
+    bool handled = false;
+    Guarded([&] { form_.ImageBoxGesture(id, handled); });
+    return handled;
   }
 
   void PaintPanel(HWND panel) {
@@ -352,11 +566,6 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
     }
   }
 
-  void PaintImageBox(HWND box) {
-    TBufferedPaint paint(box);
-    FillSolid(paint.Dc(), paint.Rect(), ColorToRGB(imageBoxSetup_.Color));
-  }
-
   void PaintButton(HWND button, bool pressed) {
     TBufferedPaint paint(button);
     HDC dc = paint.Dc();
@@ -364,6 +573,12 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
     FillSolid(dc, r, ColorToRGB(look_.Color));
     if (!look_.FlatButtons) DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
     else if (pressed) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
+    const Bitmap& glyph = GetDlgCtrlID(button) == idSbtPrev ? prevGlyph_ : nextGlyph_;
+    if (!glyph.Empty()) {
+      DrawGlyph(dc, glyph, (r.left + r.right - glyph.width) / 2 + (pressed ? 1 : 0),
+                (r.top + r.bottom - glyph.height) / 2 + (pressed ? 1 : 0));
+      return;
+    }
     // Until the arrow glyphs are assigned, a plain triangle in the bar's text colour.
     int size = (r.bottom - r.top) / 4;
     int cx = (r.left + r.right) / 2 + (pressed ? 1 : 0);
@@ -378,6 +593,36 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
     Polygon(dc, tri, 3);
     SelectObject(dc, oldBrush);
     SelectObject(dc, oldPen);
+  }
+
+  // A glyph's colour at its bottom-left corner is its transparent colour, as for speed buttons:
+  // those pixels show the button face.
+  void DrawGlyph(HDC dc, const Bitmap& glyph, int x, int y) {
+    Bitmap pixels = glyph;
+    if (pixels.pixelFormat != PixelFormat::pf32bit && !pixels.ConvertTo(PixelFormat::pf32bit)) return;
+    const COLORREF face = ColorToRGB(look_.Color);
+    const uint8_t* key = pixels.Row(pixels.height - 1);
+    const uint8_t kb = key[0], kg = key[1], kr = key[2];
+    for (int32_t row = 0; row < pixels.height; ++row) {
+      uint8_t* p = pixels.Row(row);
+      for (int32_t col = 0; col < pixels.width; ++col, p += 4) {
+        if (p[0] == kb && p[1] == kg && p[2] == kr) {
+          p[0] = GetBValue(face);
+          p[1] = GetGValue(face);
+          p[2] = GetRValue(face);
+        }
+        p[3] = 0;
+      }
+    }
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = pixels.width;
+    bi.bmiHeader.biHeight = pixels.bottomUp ? pixels.height : -pixels.height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(pixels.width), static_cast<DWORD>(pixels.height), 0, 0, 0,
+                      static_cast<UINT>(pixels.height), pixels.bits.data(), &bi, DIB_RGB_COLORS);
   }
 
   void ButtonClicked(HWND button) {
@@ -435,6 +680,13 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   TGdiObject font_;
   std::string status_ = "Info";
   bool destroyedFromOutside_ = false;
+  bool gesturesEnabled_ = false;
+  POINTS panStart_{};
+  HMENU reloadSubmenu_ = nullptr;
+  TFormSize scrollBoxSize_{-1, -1};
+  Bitmap prevGlyph_, nextGlyph_;
+  // Last member: its window goes before the rest of the object.
+  imagebox::ZoomImageBoxWindow zoom_;
 };
 
 // Binds the object passed in lpCreateParams to the window's extra bytes.
@@ -464,6 +716,26 @@ LRESULT FormWndProcImpl(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SETFOCUS:
       self->Guarded([&] { self->Form().WMSetFocus(); });
       return 0;
+    case WM_SHOWWINDOW:
+      if (wParam) self->Guarded([&] { self->Form().FormShow(); });
+      break;
+    case WM_CONTEXTMENU:
+      self->Guarded([&] { self->ShowPopupMenu(lParam); });
+      return 0;
+    case WM_INITMENUPOPUP:
+      self->Guarded([&] { self->SubmenuOpening(reinterpret_cast<HMENU>(wParam)); });
+      return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+      // Keys reach the form itself only while the image box cannot have the focus.
+      uint16_t key = static_cast<uint16_t>(wParam);
+      self->Guarded([&] { self->Form().FormKeyDown(key, CurrentShiftState()); });
+      if (key == 0) return 0;
+      break;
+    }
+    case WM_MBUTTONDOWN:
+      self->Guarded([&] { self->Form().FormMouseDown(TMouseButton::Middle); });
+      return 0;
     case WM_SETCURSOR:
       if (HandleSetCursor(window, lParam)) return TRUE;
       break;
@@ -487,33 +759,6 @@ LRESULT PanelWndProcImpl(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     case WM_SIZE:
       if (GetDlgCtrlID(window) == idPanInfo) InvalidateRect(window, nullptr, FALSE);
       break;
-    case WM_SETCURSOR:
-      if (HandleSetCursor(window, lParam)) return TRUE;
-      break;
-    case WM_NCDESTROY:
-      SetWindowLongPtrW(window, 0, 0);
-      break;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-LRESULT ImageBoxWndProcImpl(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  BindOnCreate(window, message, lParam);
-  TViewerWindow* self = ObjectOf<TViewerWindow>(window);
-  if (!self) return DefWindowProcW(window, message, wParam, lParam);
-  switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT:
-      self->PaintImageBox(window);
-      return 0;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-      SetFocus(window);
-      break;
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS;
     case WM_SETCURSOR:
       if (HandleSetCursor(window, lParam)) return TRUE;
       break;
@@ -594,7 +839,7 @@ void NoteViewerWindowDestroying(HWND viewerWindow) {
 
 void UnregisterViewerClasses() {
   if (!g_classesRegistered) return;
-  for (const wchar_t* name : {kViewerFormClass, kPanelClass, kImageBoxClass, kSpeedButtonClass})
+  for (const wchar_t* name : {kViewerFormClass, kPanelClass, kSpeedButtonClass})
     UnregisterClassW(name, OwnModule());
   g_classesRegistered = false;
 }

@@ -6,8 +6,11 @@
 #include <optional>
 #include <string>
 
+#include "imagebox/zoom_image_box.h"
+#include "platform/picture.h"
 #include "settings/settings.h"
 #include "viewer/form_layout.h"
+#include "viewer/key_commands.h"
 
 namespace pictara {
 
@@ -22,6 +25,10 @@ class IListerWindow {
   // The caption, nullopt when nothing can be read.
   virtual std::optional<std::string> Caption() const = 0;
   virtual void SetCaption(const std::string& caption) = 0;
+  // The show state of the window's placement (3: maximised).
+  virtual uint32_t ShowCmd() const = 0;
+  // Maximises or restores the window.
+  virtual void ChangeShowState(TListerShowChange change) = 0;
 };
 
 // How the form configures its image box when it creates it.
@@ -37,12 +44,22 @@ struct TImageBoxSetup {
   friend bool operator==(const TImageBoxSetup&, const TImageBoxSetup&) = default;
 };
 
-// The image box inside ScrollBox1.
+// The image box inside ScrollBox1. Its zoom, fit and scroll state is the portable TZoomImageBox
+// (Box()); the rest is the inner image and the window.
 class IImageBox {
  public:
   virtual ~IImageBox() = default;
   // Takes the keyboard focus when it can (visible and enabled).
   virtual void FocusIfPossible() = 0;
+  // The box's window exists (false while it is being built or torn down).
+  virtual bool HasWindow() const = 0;
+  virtual imagebox::TZoomImageBox& Box() = 0;
+  virtual void SetPicture(Picture picture) = 0;
+  virtual const Picture& GetPicture() const = 0;
+  // Scale 100 and a fresh layout for the picture now held.
+  virtual void UpdateImageInfo() = 0;
+  virtual void SetResample(bool value) = 0;
+  virtual void SetResampleBackColor(TColor color) = 0;
 };
 
 // The hourglass for the whole plug-in while a file is rendered.
@@ -75,8 +92,20 @@ class IViewerView {
   virtual void SetBounds(const TFormRect& bounds) = 0;
 
   virtual TFormSize ScrollBoxClientSize() const = 0;
+  // The primary screen in pixels.
+  virtual TFormSize ScreenSize() const = 0;
 
   virtual void SetStatusText(const std::string& text) = 0;
+
+  // A ready touch digitiser is present.
+  virtual bool TouchDigitizerReady() const = 0;
+  // Touch swipes on the image box reach ImageBoxGesture only while this is on.
+  virtual void EnableGestures(bool enabled) = 0;
+  // Gives the arrow buttons their glyphs, loaded once per process at `glyphSize` pixels square.
+  virtual void AssignArrowGlyphs(int32_t glyphSize) = 0;
+  // Disables and hides the arrow buttons for good; the status text takes their place.
+  virtual void HideArrowButtons() = 0;
+  virtual void RepaintArrowButtons() = 0;
 
   // Shows the error report box (warning icon, one OK button) owned by the viewer, or by the
   // plug-in's own window that is active, and gives the focus back afterwards.

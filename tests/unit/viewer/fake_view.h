@@ -14,17 +14,39 @@ namespace pictara::test {
 struct FakeLister : IListerWindow {
   bool topLevel = true;
   std::optional<std::string> caption;
+  int captionSets = 0;
   std::vector<uint32_t> postedKeys;
+  uint32_t showCmd = 1;  // normal
+  std::vector<TListerShowChange> showChanges;
   bool IsTopLevel() const override { return topLevel; }
   void PostKeyDown(uint32_t key) override { postedKeys.push_back(key); }
   std::optional<std::string> Caption() const override { return caption; }
-  void SetCaption(const std::string& c) override { caption = c; }
+  void SetCaption(const std::string& c) override {
+    caption = c;
+    ++captionSets;
+  }
+  uint32_t ShowCmd() const override { return showCmd; }
+  void ChangeShowState(TListerShowChange change) override { showChanges.push_back(change); }
 };
 
+// The image box with the real portable zoom and fit state, without a window: scroll bars of 17
+// pixels, the area of ScrollBox1.
 struct FakeImageBox : IImageBox {
   TImageBoxSetup setup;
   int focusRequests = 0;
+  bool hasWindow = true;
+  imagebox::TZoomImageBox box;
+  Picture picture;
+  bool resample = false;
+  TColor resampleBackColor = 0;
   void FocusIfPossible() override { ++focusRequests; }
+  bool HasWindow() const override { return hasWindow; }
+  imagebox::TZoomImageBox& Box() override { return box; }
+  void SetPicture(Picture p) override { picture = std::move(p); }
+  const Picture& GetPicture() const override { return picture; }
+  void UpdateImageInfo() override { box.UpdateImageInfo({picture.Width(), picture.Height()}); }
+  void SetResample(bool value) override { resample = value; }
+  void SetResampleBackColor(TColor color) override { resampleBackColor = color; }
 };
 
 // The hourglass goes on when a load starts, so the fake notes the size that load requests.
@@ -56,7 +78,9 @@ struct FakeViewOptions {
   bool imageBoxThrows = false;
   TListerGeometry lister{{0, 0, 800, 600}};
   TFormSize scrollBox{800, 569};
+  TFormSize screen{1920, 1080};
   uintptr_t handle = 0x1234;
+  bool touch = false;
 };
 
 class FakeView : public IViewerView {
@@ -79,6 +103,10 @@ class FakeView : public IViewerView {
     if (options_.imageBoxThrows) throw std::runtime_error("no image box");
     log_.imageBox = setup;
     imageBox.setup = setup;
+    imageBox.box.SetImageFitOnlyBig(setup.ImageFitOnlyBig);
+    imageBox.box.SetImageFitToWindow(setup.ImageFitToWindow);
+    imageBox.box.SetImageCenter(setup.ImageCenter);
+    imageBox.box.SetBounds({options_.scrollBox.Width, options_.scrollBox.Height}, 17, 17);
     return imageBox;
   }
   int ScreenPixelsPerInch() const override { return options_.pixelsPerInch; }
@@ -93,7 +121,13 @@ class FakeView : public IViewerView {
     log_.bounds = bounds;
   }
   TFormSize ScrollBoxClientSize() const override { return options_.scrollBox; }
+  TFormSize ScreenSize() const override { return options_.screen; }
   void SetStatusText(const std::string& text) override { status = text; }
+  bool TouchDigitizerReady() const override { return options_.touch; }
+  void EnableGestures(bool enabled) override { gesturesEnabled = enabled; }
+  void AssignArrowGlyphs(int32_t size) override { glyphSize = size; }
+  void HideArrowButtons() override { buttonsHidden = true; }
+  void RepaintArrowButtons() override { ++buttonRepaints; }
   void ShowErrorBox(const std::string& text, const std::string& caption) override {
     log_.errorBoxes.emplace_back(text, caption);
   }
@@ -102,6 +136,10 @@ class FakeView : public IViewerView {
   FakeCursor cursor;
   FakeImageBox imageBox;
   std::string status = "Info";
+  bool gesturesEnabled = false;
+  int32_t glyphSize = 0;
+  bool buttonsHidden = false;
+  int buttonRepaints = 0;
 
  private:
   FakeViewLog& log_;
