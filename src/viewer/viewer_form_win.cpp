@@ -404,6 +404,8 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   void SetStatusText(const std::string& text) override {
     if (text == status_) return;
     status_ = text;
+    // The panel's window text holds the status too, for screen readers and tools that read it.
+    SetWindowTextUtf8(panInfo_, text);
     Repaint(panInfo_);
   }
 

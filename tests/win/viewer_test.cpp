@@ -1,0 +1,283 @@
+// The viewer end to end through the real plug-in, the real converter (the rsvg-convert bridge) and
+// real files: the drawing on screen, keys forwarded to the host, zoom in the status line, folder
+// navigation with the caption, the host's next file, and teardown without leftovers.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "testbed/testbed.h"
+
+namespace tb = pictara::testbed;
+
+namespace {
+
+const std::wstring kSquare = tb::FixturePath("viewer/square100.svg");  // 100 x 100, #CC2200
+const std::wstring kShapes = tb::FixturePath("viewer/shapes.svg");     // 320 x 200
+const std::wstring kWide = tb::FixturePath("viewer/wide2000x1000.svg");
+const std::wstring kBroken = tb::FixturePath("viewer/broken.svg");
+
+std::wstring ClassOf(HWND w) {
+  wchar_t name[64] = {};
+  GetClassNameW(w, name, 64);
+  return name;
+}
+
+BOOL CALLBACK CollectWindow(HWND w, LPARAM p) {
+  reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+  return TRUE;
+}
+
+std::vector<HWND> Descendants(HWND parent) {
+  std::vector<HWND> out;
+  EnumChildWindows(parent, &CollectWindow, reinterpret_cast<LPARAM>(&out));
+  return out;
+}
+
+HWND ImageBoxOf(HWND viewer) {
+  for (HWND w : Descendants(viewer))
+    if (ClassOf(w) == L"PictaraZoomImageBox") return w;
+  return nullptr;
+}
+
+// The status panel: the one control of the bottom bar that holds the status text.
+std::wstring StatusOf(HWND viewer) {
+  for (HWND w : Descendants(viewer)) {
+    if (ClassOf(w) != L"PictaraPanel" || GetDlgCtrlID(w) != 5) continue;
+    wchar_t text[1024] = {};
+    GetWindowTextW(w, text, 1024);
+    return text;
+  }
+  return L"<no status panel>";
+}
+
+// A key pressed in the viewer with the given modifiers held: the keyboard state of this thread is
+// what the viewer reads, so no focus is needed.
+void PressKey(HWND viewer, UINT key, std::initializer_list<int> held = {}) {
+  BYTE state[256] = {};
+  for (int k : held) state[k] = 0x80;
+  SetKeyboardState(state);
+  SendMessageW(ImageBoxOf(viewer), (state[VK_MENU] & 0x80) ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 0);
+  BYTE none[256] = {};
+  SetKeyboardState(none);
+}
+
+std::vector<WPARAM> KeysDown(const tb::ListerWindow& lister) { return lister.PostedKeys(); }
+
+int FilesIn(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  int n = 0;
+  do {
+    if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0) ++n;
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return n;
+}
+
+// Conversions of these tests write into a temporary folder of their own, so that anything left
+// behind is seen.
+class ViewerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(plugin.Loaded()) << plugin.Problem();
+    wchar_t old[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"TMP", old, MAX_PATH);
+    oldTmp_ = old;
+    GetEnvironmentVariableW(L"TEMP", old, MAX_PATH);
+    oldTemp_ = old;
+    temp_ = tb::NewTempFolder(L"pictara-viewer-");
+    SetEnvironmentVariableW(L"TMP", temp_.c_str());
+    SetEnvironmentVariableW(L"TEMP", temp_.c_str());
+  }
+  void TearDown() override {
+    EXPECT_EQ(FilesIn(temp_), 0) << "no raster file is left in the temporary folder";
+    SetEnvironmentVariableW(L"TMP", oldTmp_.c_str());
+    SetEnvironmentVariableW(L"TEMP", oldTemp_.c_str());
+    tb::RemoveTree(temp_);
+  }
+
+  tb::Plugin plugin;
+  std::wstring temp_;
+
+ private:
+  std::wstring oldTmp_, oldTemp_;
+};
+
+TEST_F(ViewerTest, ListLoadShowsTheDrawingFittedInTheMiddleOfThePictureArea) {
+  struct Case {
+    const char* name;
+    int flags;
+    uint32_t around;
+  } const kCases[] = {{"light", 0, tb::Rgb(255, 255, 255)}, {"dark", 128, tb::Rgb(0x20, 0x20, 0x20)}};
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    tb::ListerWindow lister({.file = kSquare});
+    HWND viewer = plugin.ListLoadW(lister.Handle(), kSquare.c_str(), c.flags);
+    ASSERT_NE(viewer, nullptr);
+    tb::PumpMessages(400);  // past the smooth repaint
+    HWND box = ImageBoxOf(viewer);
+    ASSERT_NE(box, nullptr);
+    RECT r{};
+    GetClientRect(box, &r);
+    tb::Screenshot shot = tb::CaptureWindow(box);
+    ASSERT_EQ(shot.width, r.right);
+    const int cx = r.right / 2, cy = r.bottom / 2;
+    // 100 x 100 at natural size, centred: red within 50 pixels of the middle, background beyond.
+    EXPECT_EQ(shot.Pixel(cx, cy), tb::Rgb(0xCC, 0x22, 0x00));
+    EXPECT_EQ(shot.Pixel(cx - 48, cy - 48), tb::Rgb(0xCC, 0x22, 0x00));
+    EXPECT_EQ(shot.Pixel(cx + 47, cy + 47), tb::Rgb(0xCC, 0x22, 0x00));
+    EXPECT_EQ(shot.Pixel(cx - 53, cy), c.around);
+    EXPECT_EQ(shot.Pixel(cx, cy + 53), c.around);
+    const std::wstring status = StatusOf(viewer);
+    EXPECT_EQ(status.rfind(L"100 x 100 x 8  (100%) / 100 x 100  -  square100.svg   (00:", 0), 0u) << tb::Narrow(status);
+    EXPECT_EQ(lister.Caption(), L"Lister - [" + kSquare + L"]");
+    plugin.ListCloseWindow(viewer);
+  }
+}
+
+TEST_F(ViewerTest, EscapeAndDigitsGoToTheListerShiftEscapeAndKeypadDigitsDoNot) {
+  tb::ListerWindow lister({.file = kShapes});
+  HWND viewer = plugin.ListLoadW(lister.Handle(), kShapes.c_str(), 0);
+  ASSERT_NE(viewer, nullptr);
+  tb::PumpMessages();
+  lister.ClearPosted();
+  PressKey(viewer, VK_ESCAPE, {VK_SHIFT});
+  PressKey(viewer, VK_NUMPAD1);
+  PressKey(viewer, '1', {VK_CONTROL});
+  tb::PumpMessages();
+  EXPECT_TRUE(KeysDown(lister).empty());
+  PressKey(viewer, VK_ESCAPE);
+  for (UINT digit = '0'; digit <= '9'; ++digit) PressKey(viewer, digit);
+  PressKey(viewer, 'X', {VK_MENU});
+  tb::PumpMessages();
+  std::vector<WPARAM> expected{VK_ESCAPE};
+  for (WPARAM digit = '0'; digit <= '9'; ++digit) expected.push_back(digit);
+  expected.push_back(VK_ESCAPE);
+  EXPECT_EQ(KeysDown(lister), expected);
+  plugin.ListCloseWindow(viewer);
+}
+
+TEST_F(ViewerTest, KeypadPlusAndMinusChangeTheScaleInTheStatusText) {
+  tb::ListerWindow lister({.file = kShapes});
+  HWND viewer = plugin.ListLoadW(lister.Handle(), kShapes.c_str(), 0);
+  ASSERT_NE(viewer, nullptr);
+  ASSERT_NE(StatusOf(viewer).find(L"(100%)"), std::wstring::npos) << tb::Narrow(StatusOf(viewer));
+  PressKey(viewer, VK_ADD);
+  const std::wstring zoomed = StatusOf(viewer);
+  EXPECT_EQ(zoomed.find(L"(100%)"), std::wstring::npos) << tb::Narrow(zoomed);
+  EXPECT_EQ(zoomed.rfind(L"320 x 200 x 8  (1", 0), 0u) << tb::Narrow(zoomed);
+  PressKey(viewer, VK_SUBTRACT);
+  EXPECT_NE(StatusOf(viewer).find(L"(100%)"), std::wstring::npos) << tb::Narrow(StatusOf(viewer));
+  // Zooming left the fit: F goes back to fitting big pictures only, which shows this one at 100 %;
+  // F again stretches it to the window.
+  PressKey(viewer, 'F');
+  EXPECT_NE(StatusOf(viewer).find(L"(100%)"), std::wstring::npos) << tb::Narrow(StatusOf(viewer));
+  PressKey(viewer, 'F');
+  EXPECT_EQ(StatusOf(viewer).find(L"(100%)"), std::wstring::npos) << tb::Narrow(StatusOf(viewer));
+  plugin.ListCloseWindow(viewer);
+}
+
+TEST_F(ViewerTest, SpaceAndBackspaceWalkTheFolderSkippingABrokenFileAndTheCaptionFollows) {
+  tb::TempFolder folder;
+  const std::wstring a = folder.Path() + L"a.svg", b = folder.Path() + L"b.svg", c = folder.Path() + L"c.svg";
+  ASSERT_TRUE(CopyFileW(kShapes.c_str(), a.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(kBroken.c_str(), b.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(kSquare.c_str(), c.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(kShapes.c_str(), (folder.Path() + L"notes.txt").c_str(), FALSE));
+
+  tb::ListerWindow lister({.file = a});
+  HWND viewer = plugin.ListLoadW(lister.Handle(), a.c_str(), 0);
+  ASSERT_NE(viewer, nullptr);
+  PressKey(viewer, VK_SPACE);
+  EXPECT_EQ(lister.Caption(), L"Lister - [2/2, c.svg, " + c + L"]");
+  EXPECT_NE(StatusOf(viewer).find(L"[2/2]  -  c.svg"), std::wstring::npos) << tb::Narrow(StatusOf(viewer));
+  PressKey(viewer, VK_SPACE);
+  EXPECT_EQ(lister.Caption(), L"Lister - [1/2, a.svg, " + a + L"]");
+  PressKey(viewer, VK_BACK);
+  EXPECT_EQ(lister.Caption(), L"Lister - [2/2, c.svg, " + c + L"]");
+  PressKey(viewer, VK_RIGHT, {VK_CONTROL});
+  EXPECT_EQ(lister.Caption(), L"Lister - [1/2, a.svg, " + a + L"]");
+  plugin.ListCloseWindow(viewer);
+}
+
+TEST_F(ViewerTest, NextFileThatCannotBeRenderedKeepsPictureAndStatus) {
+  tb::ListerWindow lister({.file = kSquare});
+  HWND viewer = plugin.ListLoadW(lister.Handle(), kSquare.c_str(), 0);
+  ASSERT_NE(viewer, nullptr);
+  tb::PumpMessages(400);
+  const std::wstring status = StatusOf(viewer);
+  HWND box = ImageBoxOf(viewer);
+  const tb::Screenshot before = tb::CaptureWindow(box);
+  EXPECT_EQ(plugin.ListLoadNextW(lister.Handle(), viewer, kBroken.c_str(), 0), 1);
+  tb::PumpMessages(400);
+  EXPECT_EQ(StatusOf(viewer), status);
+  const tb::Screenshot after = tb::CaptureWindow(box);
+  EXPECT_EQ(after.pixels, before.pixels);
+  // A file that renders replaces both.
+  EXPECT_EQ(plugin.ListLoadNextW(lister.Handle(), viewer, kShapes.c_str(), 0), 0);
+  EXPECT_EQ(StatusOf(viewer).rfind(L"320 x 200 x 8", 0), 0u) << tb::Narrow(StatusOf(viewer));
+  plugin.ListCloseWindow(viewer);
+}
+
+// Counts of this process's GDI and USER objects. Wine answers GetGuiResources with 0, so there
+// the windows of this thread and the next free GDI handle stand in: a leaked GDI object keeps its
+// slot, so the handle a new object gets moves on.
+struct ObjectCounts {
+  DWORD gdi = 0, user = 0;
+  size_t windows = 0;
+  uintptr_t gdiSlot = 0;
+};
+
+ObjectCounts CountObjects() {
+  ObjectCounts c;
+  c.gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  c.user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+  std::vector<HWND> windows;
+  EnumThreadWindows(GetCurrentThreadId(), &CollectWindow, reinterpret_cast<LPARAM>(&windows));
+  c.windows = windows.size();
+  for (HWND w : windows) c.windows += Descendants(w).size();
+  // Many objects at once, so the highest handle reflects how far the table is used.
+  std::vector<HGDIOBJ> probes;
+  for (int i = 0; i < 64; ++i) probes.push_back(CreateSolidBrush(RGB(i, 0, 0)));
+  for (HGDIOBJ o : probes) c.gdiSlot = std::max(c.gdiSlot, reinterpret_cast<uintptr_t>(o) & 0xFFFF);
+  for (HGDIOBJ o : probes) DeleteObject(o);
+  return c;
+}
+
+TEST_F(ViewerTest, TwoHundredOpenCloseCyclesLeaveNoWindowFileOrObjectBehind) {
+  tb::ListerWindow lister({.file = kShapes});
+  auto cycle = [&] {
+    HWND viewer = plugin.ListLoadW(lister.Handle(), kShapes.c_str(), 0);
+    ASSERT_NE(viewer, nullptr);
+    tb::PumpMessages();
+    PressKey(viewer, VK_ADD);  // a zoomed repaint as well
+    tb::CaptureWindow(lister.Handle());
+    plugin.ListCloseWindow(viewer);
+    EXPECT_FALSE(IsWindow(viewer));
+    EXPECT_TRUE(lister.Children().empty());
+    EXPECT_EQ(FilesIn(temp_), 0);
+  };
+  // The first viewer loads what every later one shares (glyphs, classes, fonts).
+  for (int i = 0; i < 3; ++i) cycle();
+  tb::PumpMessages();
+  const ObjectCounts before = CountObjects();
+  for (int i = 0; i < 200 && !HasFatalFailure(); ++i) cycle();
+  tb::PumpMessages();
+  const ObjectCounts after = CountObjects();
+  EXPECT_EQ(after.windows, before.windows);
+  EXPECT_LE(after.gdi, before.gdi);
+  EXPECT_LE(after.user, before.user);
+  EXPECT_LE(after.gdiSlot, before.gdiSlot + 8) << "GDI handles in use grew from " << before.gdiSlot;
+  std::printf("objects before/after 200 cycles: GetGuiResources GDI %lu/%lu USER %lu/%lu, windows %zu/%zu, "
+              "highest GDI slot %zu/%zu\n",
+              before.gdi, after.gdi, before.user, after.user, before.windows, after.windows,
+              static_cast<size_t>(before.gdiSlot), static_cast<size_t>(after.gdiSlot));
+}
+
+}  // namespace
