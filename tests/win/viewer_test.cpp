@@ -68,13 +68,16 @@ void PressKey(HWND viewer, UINT key, std::initializer_list<int> held = {}) {
 
 std::vector<WPARAM> KeysDown(const tb::ListerWindow& lister) { return lister.PostedKeys(); }
 
+// Files named like the plug-in's temporary files ("svg", digits, an extension) in the folder.
 int FilesIn(const std::wstring& folder) {
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
+  HANDLE find = FindFirstFileW((folder + L"svg*.*").c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return 0;
   int n = 0;
   do {
-    if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0) ++n;
+    const std::wstring name = data.cFileName;
+    const size_t digits = name.find_first_not_of(L"0123456789", 3);
+    if (digits > 3 && digits != std::wstring::npos && name[digits] == L'.') ++n;
   } while (FindNextFileW(find, &data));
   FindClose(find);
   return n;
@@ -223,6 +226,83 @@ TEST_F(ViewerTest, NextFileThatCannotBeRenderedKeepsPictureAndStatus) {
   EXPECT_EQ(plugin.ListLoadNextW(lister.Handle(), viewer, kShapes.c_str(), 0), 0);
   EXPECT_EQ(StatusOf(viewer).rfind(L"320 x 200 x 8", 0), 0u) << tb::Narrow(StatusOf(viewer));
   plugin.ListCloseWindow(viewer);
+}
+
+// The context menu as it shows after a right click, read while it is open and then closed.
+struct ShownMenu {
+  std::vector<std::wstring> items;    // "text|flags" with g (greyed) and c (checked)
+  std::vector<std::wstring> reload;   // the submenu
+};
+ShownMenu g_menu;
+
+std::vector<std::wstring> MenuTexts(HMENU menu) {
+  std::vector<std::wstring> out;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    wchar_t text[128] = {};
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = 128;
+    GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
+    if (info.fType & MFT_SEPARATOR) {
+      out.push_back(L"-");
+      continue;
+    }
+    std::wstring item = text;
+    if (info.fState & MFS_DISABLED) item += L"|g";
+    if (info.fState & MFS_CHECKED) item += L"|c";
+    out.push_back(item);
+  }
+  return out;
+}
+
+void CALLBACK ReadOpenMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND popup = FindWindowW(L"#32768", nullptr);
+  if (!popup) return;
+  KillTimer(nullptr, timer);
+  HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, 0x01E1 /* MN_GETHMENU */, 0, 0));
+  if (menu) {
+    g_menu.items = MenuTexts(menu);
+    if (HMENU sub = GetSubMenu(menu, 0)) g_menu.reload = MenuTexts(sub);
+  }
+  EndMenu();
+}
+
+TEST_F(ViewerTest, RightClickOpensTheContextMenuWithItsItemsInOrder) {
+  struct Case {
+    const char* ini;
+    bool defaultEnabled;
+  } const kCases[] = {{"", false}, {"OpenWidth=640\r\nOpenHeight=480\r\n", true}};
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.ini);
+    tb::PluginCopy copy(std::string("[Setup]\r\n") + c.ini + "RSVGPath=" + tb::Narrow(tb::ProgramFolder()) +
+                        "rsvg\\rsvg-convert.exe\r\n");
+    tb::Plugin own(copy.PluginPath());
+    ASSERT_TRUE(own.Loaded()) << own.Problem();
+    tb::ListerWindow lister({.file = kShapes});
+    HWND viewer = own.ListLoadW(lister.Handle(), kShapes.c_str(), 0);
+    ASSERT_NE(viewer, nullptr);
+    tb::PumpMessages();
+    g_menu = {};
+    SetTimer(nullptr, 0, 50, &ReadOpenMenu);
+    HWND box = ImageBoxOf(viewer);
+    SendMessageW(box, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 20));
+    SendMessageW(box, WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
+    EXPECT_EQ(g_menu.items, (std::vector<std::wstring>{L"Reload Image", L"Toggle Fit Image\tF", L"-", L"Close"}));
+    EXPECT_EQ(g_menu.reload, (std::vector<std::wstring>{c.defaultEnabled ? L"Default Size" : L"Default Size|g",
+                                                        L"Original Size\tE", L"Screen Size\tS", L"Window Size\tW",
+                                                        L"Fit Big\tB"}));
+    // A reload by its key checks its item.
+    PressKey(viewer, 'W');
+    g_menu = {};
+    SetTimer(nullptr, 0, 50, &ReadOpenMenu);
+    SendMessageW(box, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 20));
+    SendMessageW(box, WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
+    ASSERT_EQ(g_menu.reload.size(), 5u);
+    EXPECT_EQ(g_menu.reload[3], L"Window Size\tW|c");
+    own.ListCloseWindow(viewer);
+  }
 }
 
 // Counts of this process's GDI and USER objects. Wine answers GetGuiResources with 0, so there
