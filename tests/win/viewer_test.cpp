@@ -209,6 +209,51 @@ TEST_F(ViewerTest, SpaceAndBackspaceWalkTheFolderSkippingABrokenFileAndTheCaptio
   plugin.ListCloseWindow(viewer);
 }
 
+TEST_F(ViewerTest, FolderThatCannotBeListedIsReportedOnceAndTheNextPressHidesTheButtons) {
+  std::wstring folder = tb::NewTempFolder(L"pictara-gone-");
+  const std::wstring a = folder + L"a.svg";
+  ASSERT_TRUE(CopyFileW(kShapes.c_str(), a.c_str(), FALSE));
+  tb::ListerWindow lister({.file = a});
+  HWND viewer = plugin.ListLoadW(lister.Handle(), a.c_str(), 0);
+  ASSERT_NE(viewer, nullptr);
+  tb::RemoveTree(folder);
+  tb::MessageBoxWatcher boxes;
+  PressKey(viewer, VK_SPACE);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].caption, L"Pictara Error");
+  HWND buttons = nullptr;
+  for (HWND w : Descendants(viewer))
+    if (ClassOf(w) == L"PictaraPanel" && GetDlgCtrlID(w) == 4) buttons = w;
+  ASSERT_NE(buttons, nullptr);
+  EXPECT_TRUE(IsWindowVisible(buttons));
+  PressKey(viewer, VK_SPACE);
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_FALSE(IsWindowVisible(buttons));
+  EXPECT_TRUE(IsWindow(viewer));
+  EXPECT_EQ(StatusOf(viewer).rfind(L"320 x 200 x 8", 0), 0u) << "the picture stays";
+  plugin.ListCloseWindow(viewer);
+}
+
+TEST_F(ViewerTest, MiddleClickMaximisesAndRestoresAStandAloneListerOnly) {
+  for (bool embedded : {false, true}) {
+    SCOPED_TRACE(embedded ? "embedded" : "stand-alone");
+    tb::ListerWindow lister({.file = kShapes, .embedded = embedded});
+    HWND viewer = plugin.ListLoadW(lister.Handle(), kShapes.c_str(), 0);
+    ASSERT_NE(viewer, nullptr);
+    HWND box = ImageBoxOf(viewer);
+    EXPECT_FALSE(IsZoomed(lister.TopLevel()));
+    SendMessageW(box, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(10, 10));
+    SendMessageW(box, WM_MBUTTONUP, 0, MAKELPARAM(10, 10));
+    tb::PumpMessages();
+    EXPECT_EQ(IsZoomed(lister.TopLevel()) != FALSE, !embedded);
+    SendMessageW(box, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(10, 10));
+    SendMessageW(box, WM_MBUTTONUP, 0, MAKELPARAM(10, 10));
+    tb::PumpMessages();
+    EXPECT_FALSE(IsZoomed(lister.TopLevel()));
+    plugin.ListCloseWindow(viewer);
+  }
+}
+
 TEST_F(ViewerTest, NextFileThatCannotBeRenderedKeepsPictureAndStatus) {
   tb::ListerWindow lister({.file = kSquare});
   HWND viewer = plugin.ListLoadW(lister.Handle(), kSquare.c_str(), 0);
