@@ -16,4 +16,7 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // Number of UTF-16 code units the UTF-8 text takes (the unit some length rules count in).
 size_t Utf16Length(std::string_view text);
 
+// Appends one code point (at most U+10FFFF) as UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
+
 }  // namespace pictara

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/ascii.h"
 #include "platform/module.h"
 #include "platform/utf.h"
 #include "render/temp_name.h"
@@ -37,17 +38,6 @@ int32_t TruncToInt(double value) {
   if (!(value > std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
   if (value >= std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
   return static_cast<int32_t>(std::trunc(value));
-}
-
-bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
 }
 
 std::string Quoted(const std::string& arg) {

@@ -2,6 +2,7 @@
 
 #include <deque>
 
+#include "platform/ascii.h"
 #include "platform/codepage.h"
 #include "platform/utf.h"
 
@@ -58,17 +59,6 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 // One line of the file, with its own line end ("" for a last line without one).
 struct Line {
   std::string_view Text;
@@ -122,7 +112,7 @@ std::string SetKeysInText(std::string_view text, std::string_view section, const
   size_t header = lines.size();
   for (size_t i = 0; i < lines.size(); ++i) {
     const auto name = SectionName(lines[i].Text);
-    if (name && EqualNoCase(*name, section)) {
+    if (name && EqualsIgnoreAsciiCase(*name, section)) {
       header = i;
       break;
     }
@@ -143,7 +133,7 @@ std::string SetKeysInText(std::string_view text, std::string_view section, const
     bool replaced = false;
     for (size_t i = header + 1; i < end; ++i) {
       const auto kv = KeyAndValue(lines[i].Text);
-      if (kv && EqualNoCase(kv->first, entry.Key)) {
+      if (kv && EqualsIgnoreAsciiCase(kv->first, entry.Key)) {
         added.push_back(std::move(newLine));
         lines[i].Text = added.back();
         replaced = true;
@@ -202,9 +192,9 @@ TIniText TIniText::FromUtf8(std::string_view text) {
 
 std::optional<std::string> TIniText::Value(std::string_view section, std::string_view key) const {
   for (const Section& s : sections_) {
-    if (!EqualNoCase(s.Name, section)) continue;
+    if (!EqualsIgnoreAsciiCase(s.Name, section)) continue;
     for (const TIniEntry& e : s.Entries) {
-      if (EqualNoCase(e.Key, key)) return e.Value;
+      if (EqualsIgnoreAsciiCase(e.Key, key)) return e.Value;
     }
   }
   return std::nullopt;

@@ -232,7 +232,7 @@ std::string SettingsFileName() { return ModuleFolder() + kSettingsFileName; }
 void LoadSettings() {
   TSettingsEnvironment env;
   env.PluginFolder = ModuleFolder();
-  env.FileExists = IsExistingFile;
+  env.FileExists = FileExists;
   LoadSettings(Settings(), ReadFileBytes(env.PluginFolder + kSettingsFileName), env);
 }
 

@@ -101,7 +101,4 @@ void SaveColorSettings();
 // Full name of "Pictara.ini" beside the plug-in.
 std::string SettingsFileName();
 
-// Whether `name` is an existing file, not a folder (the probe LoadSettings() uses).
-bool IsExistingFile(const std::string& name);
-
 }  // namespace pictara

@@ -10,11 +10,6 @@
 
 namespace pictara {
 
-bool IsExistingFile(const std::string& name) {
-  struct stat st {};
-  return !name.empty() && stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
 void SaveColorSettings(const TSettings& settings, const std::string& iniFileName) {
   try {
     const std::string old = ReadFileBytes(iniFileName).value_or(std::string());

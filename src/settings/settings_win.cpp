@@ -15,12 +15,6 @@ std::wstring Wide(std::string_view text) {
 
 }  // namespace
 
-bool IsExistingFile(const std::string& name) {
-  if (name.empty()) return false;
-  const DWORD attributes = GetFileAttributesW(Wide(name).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 void SaveColorSettings(const TSettings& settings, const std::string& iniFileName) {
   try {
     const std::wstring file = Wide(iniFileName);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "platform/ascii.h"
 #include "svginfo/xml_dom.h"
 
 namespace pictara {
@@ -108,17 +109,6 @@ std::vector<std::string_view> SplitViewBox(std::string_view text) {
   return parts;
 }
 
-bool AsciiEqualIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 int32_t MulDivRound(int32_t a, int32_t b, int32_t c) {
@@ -203,7 +193,7 @@ TXmlNode* FindChildByName(const TXmlNode* node, std::string_view name) {
   const int n = node->NodeCount();
   for (int i = 0; i < n; ++i) {
     TXmlNode* child = node->Nodes(i);
-    if (child && AsciiEqualIgnoreCase(child->Name(), name)) return child;
+    if (child && EqualsIgnoreAsciiCase(child->Name(), name)) return child;
   }
   return nullptr;
 }

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/ascii.h"
 #include "platform/codepage.h"
+#include "platform/utf.h"
 #include "svginfo/xml_codepages.h"
 
 namespace pictara {
@@ -17,35 +19,12 @@ bool IsAscii(std::string_view s) {
   return true;
 }
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
-
-bool AsciiEqualIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
-
 // Names compared as the system compares texts, without regard to letter case. Plain ASCII names
 // (nearly all of them) need no trip to the platform.
 bool NamesEqualIgnoreCase(std::string_view a, std::string_view b) {
   if (a == b) return true;
-  if (IsAscii(a) && IsAscii(b)) return AsciiEqualIgnoreCase(a, b);
+  if (IsAscii(a) && IsAscii(b)) return EqualsIgnoreAsciiCase(a, b);
   return CompareTextIgnoreCase(a, b) == 0;
-}
-
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
 }
 
 // The character a reference between "&" and ";" stands for; -1 when it is not one we replace.
@@ -167,7 +146,7 @@ uint32_t XmlEncodingCodePage(TXmlStringEncoding encoding) {
 
 uint32_t XmlCodePageFromName(std::string_view name) {
   for (size_t i = 0; i < kXmlCodePageNameCount; ++i) {
-    if (AsciiEqualIgnoreCase(name, kXmlCodePageNames[i].name)) return kXmlCodePageNames[i].codePage;
+    if (EqualsIgnoreAsciiCase(name, kXmlCodePageNames[i].name)) return kXmlCodePageNames[i].codePage;
   }
   return 0;
 }

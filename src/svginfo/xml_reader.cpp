@@ -10,7 +10,9 @@
 #include <cstring>
 #include <deque>
 
+#include "platform/ascii.h"
 #include "platform/codepage.h"
+#include "platform/utf.h"
 #include "svginfo/xml_dom.h"
 
 namespace pictara {
@@ -36,8 +38,6 @@ std::string_view StripRight(std::string_view s) {
 }
 
 bool AllBlank(std::string_view s) { return StripBoth(s).empty(); }
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
 
 struct ByteSet {
   std::array<bool, 256> has{};
@@ -76,24 +76,6 @@ constexpr Signature kSignatures[] = {
     {{0x3C, 0x00, 0x3F, 0x00}, 4, seUTF16LE, false},
     {{0x4C, 0x6F, 0xA7, 0x94}, 4, seEBCDIC, false},
 };
-
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
 
 // The encoding a declared name stands for: its code page from the table (65001 for no name).
 void EncodingFromName(std::string_view name, TXmlStringEncoding& encoding, uint32_t& codePage) {

@@ -25,7 +25,7 @@ class SettingsTest : public ::testing::Test {
     fs::create_directories(folder_);
     env_.PluginFolder = folder_.string() + "/";
     env_.Is64BitBuild = true;
-    env_.FileExists = IsExistingFile;
+    env_.FileExists = FileExists;
   }
   void TearDown() override {
     fs::current_path(savedCwd_);  // reading moves the current directory into the plug-in folder
