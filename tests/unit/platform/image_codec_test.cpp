@@ -5,12 +5,20 @@
 #include <string>
 
 #include "platform/files.h"
-#include "unit/platform/image_codec_cases.h"
+#include "image_codec_cases.h"
 
 namespace pictara {
 namespace {
 
-std::string Fixture(const char* name) { return std::string(PICTARA_FIXTURES) + "/raster/" + name; }
+// These tests also run under Wine against the Windows codec (tests/win/codec_test.cpp), where
+// the Unix root is drive Z:.
+std::string Fixture(const char* name) {
+#ifdef _WIN32
+  return std::string("Z:") + PICTARA_FIXTURES + "/raster/" + name;
+#else
+  return std::string(PICTARA_FIXTURES) + "/raster/" + name;
+#endif
+}
 
 TEST(ImageCodec, DecodesEveryPngKindInItsOwnFormat) {
   for (const auto& c : testing::kPngCases) {
