@@ -12,7 +12,7 @@
 
 #include "platform/files.h"
 #include "platform/image_codec.h"
-#include "platform/image_codec_wic.h"
+#include "platform/image_codec_wic_win.h"
 #include "platform/utf.h"
 
 namespace pictara {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/image_codec_wic.h"
+#include "platform/image_codec_wic_win.h"
 #include "platform/picture.h"
 #include "render/wic_resize.h"
 
