@@ -81,7 +81,7 @@ std::unique_ptr<TfmSVG> TfmSVG::CreateParented(const TViewerEnvironment& env, co
       return ConvertSvg(file, size, magick, helper, inkscape, dontEnlarge, w, h);
     };
   }
-  form->folder_ = env.Folder ? *env.Folder : TFolderSource::System();
+  form->folder_ = TFolderSource::System();
   form->view_ = env.CreateView(*form);
   HandleResult = 0;
   IViewerView& view = *form->view_;

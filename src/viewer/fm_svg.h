@@ -61,8 +61,6 @@ struct TViewerEnvironment {
   bool Is64BitBuild = sizeof(void*) == 8;
   // Empty: the real ConvertSvg.
   TConvertFunction Convert;
-  // Empty: the system's folder listing and order.
-  std::optional<TFolderSource> Folder;
 };
 
 class TfmSVG {

@@ -81,8 +81,7 @@ class IViewerView {
   virtual uintptr_t Handle() const = 0;
 
   virtual void ApplyDarkMode(const TBottomBarLook& look) = 0;
-  // Creates imgMain inside ScrollBox1, filling it. When setup.DrawBackground is on the background
-  // tile is loaded first.
+  // Creates imgMain inside ScrollBox1, filling it, configured from `setup`.
   virtual IImageBox& CreateImageBox(const TImageBoxSetup& setup) = 0;
 
   virtual int ScreenPixelsPerInch() const = 0;
