@@ -186,6 +186,29 @@ TEST_F(ViewerTest, KeypadPlusAndMinusChangeTheScaleInTheStatusText) {
   plugin.ListCloseWindow(viewer);
 }
 
+// The scale shown follows the fit when the host resizes the Lister (and the viewer with it).
+TEST_F(ViewerTest, ResizingTheListerUpdatesTheScaleShown) {
+  tb::ListerWindow lister({.file = kWide});
+  HWND viewer = plugin.ListLoadW(lister.Handle(), kWide.c_str(), 0);
+  ASSERT_NE(viewer, nullptr);
+  auto scale = [&] {
+    const std::wstring status = StatusOf(viewer);
+    int w = 0, h = 0, bpp = 0, percent = 0;
+    swscanf(status.c_str(), L"%d x %d x %d  (%d%%)", &w, &h, &bpp, &percent);
+    return percent;
+  };
+  lister.SetViewer(viewer);
+  const int before = scale();
+  EXPECT_GT(before, 0);
+  EXPECT_LT(before, 100);
+  SetWindowPos(lister.Handle(), nullptr, 0, 0, 500, 400, SWP_NOZORDER | SWP_NOMOVE);
+  tb::PumpMessages();
+  const int after = scale();
+  EXPECT_GT(after, 0);
+  EXPECT_LT(after, before);
+  plugin.ListCloseWindow(viewer);
+}
+
 TEST_F(ViewerTest, SpaceAndBackspaceWalkTheFolderSkippingABrokenFileAndTheCaptionFollows) {
   tb::TempFolder folder;
   const std::wstring a = folder.Path() + L"a.svg", b = folder.Path() + L"b.svg", c = folder.Path() + L"c.svg";
