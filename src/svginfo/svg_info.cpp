@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/ascii.h"
+#include "platform/muldiv.h"
 #include "svginfo/xml_dom.h"
 
 namespace pictara {
@@ -111,17 +112,6 @@ std::vector<std::string_view> SplitViewBox(std::string_view text) {
 
 }  // namespace
 
-int32_t MulDivRound(int32_t a, int32_t b, int32_t c) {
-  if (c == 0) return -1;
-  const int64_t p = int64_t{a} * b;
-  const bool negative = (p < 0) != (c < 0);
-  const uint64_t up = static_cast<uint64_t>(p < 0 ? -p : p);
-  const uint64_t uc = static_cast<uint64_t>(c < 0 ? -int64_t{c} : int64_t{c});
-  const uint64_t q = (up + uc / 2) / uc;
-  if (q > (negative ? uint64_t{1} << 31 : uint64_t{std::numeric_limits<int32_t>::max()})) return -1;
-  return negative ? static_cast<int32_t>(-static_cast<int64_t>(q)) : static_cast<int32_t>(q);
-}
-
 int32_t ParseSvgLength(std::string_view text, int dpi, TSvgLengthUnit* unitOut) {
   TSvgLengthUnit unit = suPx;
   std::string_view number = text;
@@ -180,11 +170,11 @@ void CalcSvgPixelSize(TSVGInfo& info, int dpi) {
   if (parts.size() < 4) return;
   if (needW) {
     info.IntWidth = ParseSvgLength(parts[2], dpi);
-    if (percentW > 0 && percentW != 100) info.IntWidth = MulDivRound(info.IntWidth, percentW, 100);
+    if (percentW > 0 && percentW != 100) info.IntWidth = MulDiv(info.IntWidth, percentW, 100);
   }
   if (needH) {
     info.IntHeight = ParseSvgLength(parts[3], dpi);
-    if (percentH > 0 && percentH != 100) info.IntHeight = MulDivRound(info.IntHeight, percentH, 100);
+    if (percentH > 0 && percentH != 100) info.IntHeight = MulDiv(info.IntHeight, percentH, 100);
   }
 }
 

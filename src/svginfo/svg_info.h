@@ -38,10 +38,6 @@ void CalcSvgPixelSize(TSVGInfo& info, int dpi);
 // as its number, with unit suPercent). Text it cannot read gives 0.
 int32_t ParseSvgLength(std::string_view text, int dpi, TSvgLengthUnit* unit = nullptr);
 
-// Windows' MulDiv: a * b / c rounded to the nearest integer (halves away from zero); -1 when c is
-// 0 or the result does not fit.
-int32_t MulDivRound(int32_t a, int32_t b, int32_t c);
-
 // The first of the node's child nodes (attributes first) whose name equals `name`, ASCII letters
 // compared without regard to case; null when none.
 TXmlNode* FindChildByName(const TXmlNode* node, std::string_view name);

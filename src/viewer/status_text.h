@@ -6,11 +6,9 @@
 #include <optional>
 #include <string>
 
-namespace pictara {
+#include "platform/muldiv.h"
 
-// a * b / c with the 64-bit product rounded to the nearest integer, halves away from zero, as
-// the Windows multiply-divide does. -1 when c is 0 or the result's magnitude is above 2^31 - 1.
-int32_t MulDiv(int32_t a, int32_t b, int32_t c);
+namespace pictara {
 
 // What the status text shows. Width, Height and BitsPerPixel describe the raster in the image
 // box, Scale is the image box's zoom in percent.

@@ -161,14 +161,5 @@ TEST(SvgTreeLookups, FindChildChildValueAndPath) {
   EXPECT_EQ(NodeByPath(root, {}), nullptr);
 }
 
-TEST(MulDivRound, RoundsLikeTheSystem) {
-  EXPECT_EQ(MulDivRound(5, 50, 100), 3);
-  EXPECT_EQ(MulDivRound(-5, 50, 100), -3);
-  EXPECT_EQ(MulDivRound(401, 25, 100), 100);
-  EXPECT_EQ(MulDivRound(1, 1, 0), -1);
-  EXPECT_EQ(MulDivRound(2147483647, 2, 1), -1);
-  EXPECT_EQ(MulDivRound(2147483647, 2, 2), 2147483647);
-}
-
 }  // namespace
 }  // namespace pictara
