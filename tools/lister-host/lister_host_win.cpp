@@ -113,8 +113,9 @@ int wmain(int argc, wchar_t** argv) {
   };
 
   if (!args.screenshot.empty()) {
-    tb::PumpMessages(700);
-    tb::Screenshot shot = tb::CaptureWindow(lister.TopLevel());
+    // As the user sees it: the quick paint first, the smooth one after the image box's pause.
+    tb::PumpMessages(1000);
+    tb::Screenshot shot = tb::CaptureWindow(lister.TopLevel(), /*repaintFirst=*/false);
     bool saved = tb::SavePng(shot, args.screenshot);
     close();
     if (!saved) {

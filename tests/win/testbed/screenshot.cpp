@@ -24,11 +24,13 @@ class ComPtr {
 
 }  // namespace
 
-Screenshot CaptureWindow(HWND window) {
+Screenshot CaptureWindow(HWND window, bool repaintFirst) {
   Screenshot shot;
   if (!window || !IsWindow(window)) return shot;
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  PumpMessages();
+  if (repaintFirst) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpMessages();
+  }
   RECT r{};
   GetClientRect(window, &r);
   int w = r.right - r.left, h = r.bottom - r.top;

@@ -192,7 +192,9 @@ constexpr uint32_t FromColorRef(uint32_t bgr) { return Rgb(bgr & 0xFF, (bgr >> 8
 
 // Repaints the window and its children, then copies what its client area shows (the frame is
 // drawn by the window manager, if any, and is not ours to check). Empty on failure.
-Screenshot CaptureWindow(HWND window);
+// With `repaintFirst` false the window is copied as it stands: a forced repaint shows the image
+// box's quick paint, and the smooth one follows only after its pause.
+Screenshot CaptureWindow(HWND window, bool repaintFirst = true);
 
 // Writes the screenshot as a PNG file through the Windows Imaging Component.
 bool SavePng(const Screenshot& shot, const std::wstring& path);
