@@ -471,14 +471,26 @@ void ZoomImageBoxWindow::PaintBox(const RECT& paint) {
   if (bounds.Width() > 0 && bounds.Height() > 0) PaintImage(clip);
 }
 
+namespace {
+
+// Marks the box as painting for the length of a scope, restoring the earlier state (paints nest
+// when a callback repaints).
+class DrawingScope {
+ public:
+  explicit DrawingScope(bool& flag) : flag_(flag), saved_(flag) { flag_ = true; }
+  ~DrawingScope() { flag_ = saved_; }
+  DrawingScope(const DrawingScope&) = delete;
+  DrawingScope& operator=(const DrawingScope&) = delete;
+
+ private:
+  bool& flag_;
+  bool saved_;
+};
+
+}  // namespace
+
 void ZoomImageBoxWindow::PaintImage(const Rect& clip) {
-  const bool wasDrawing = drawing_;
-  drawing_ = true;
-  struct Restore {
-    bool& flag;
-    bool value;
-    ~Restore() { flag = value; }
-  } restore{drawing_, wasDrawing};
+  const DrawingScope drawing(drawing_);
 
   const Rect r = DisplayRect();
   const PaintPath path = ChoosePaintPath({options_.resample, !picture_.Empty(), false,
@@ -628,13 +640,7 @@ void ZoomImageBoxWindow::ResampleNow() {
   if (!Intersect(r, rc, visible)) return;
   bool done = false;
   {
-    const bool wasDrawing = drawing_;
-    drawing_ = true;
-    struct Restore {
-      bool& flag;
-      bool value;
-      ~Restore() { flag = value; }
-    } restore{drawing_, wasDrawing};
+    const DrawingScope drawing(drawing_);
     done = PaintResampled(r, Rect{0, 0, rc.right, rc.bottom});
   }
   if (!done) return;

@@ -18,6 +18,16 @@ bool MulFits(size_t a, size_t b, size_t& out) {
   return true;
 }
 
+// Zeroed pixel memory; false instead of an exception when there is not enough of it.
+bool AllocateZeroed(size_t bytes, std::vector<uint8_t>& out) {
+  try {
+    out.assign(bytes, 0);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
 bool ValidPngDepth(PngColorType type, int depth) {
   switch (type) {
     case PngColorType::Grey:
@@ -72,11 +82,7 @@ bool PngImage::Allocate(int32_t w, int32_t h, PngColorType type, int depth) {
   size_t row = (rowBits + 7) / 8;
   if (!MulFits(row, static_cast<size_t>(h), total)) return false;
   std::vector<uint8_t> mem;
-  try {
-    mem.assign(total, 0);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  if (!AllocateZeroed(total, mem)) return false;
   width = w;
   height = h;
   colorType = type;
@@ -172,11 +178,7 @@ bool Bitmap::SetSize(int32_t w, int32_t h, PixelFormat format) {
     if (stride == 0 || !MulFits(stride, static_cast<size_t>(h), total)) return false;
   }
   std::vector<uint8_t> mem;
-  try {
-    mem.assign(total, 0);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  if (!AllocateZeroed(total, mem)) return false;
   width = w;
   height = h;
   pixelFormat = format;

@@ -59,37 +59,7 @@ PngImage MakePng(int w, int h, const std::function<Rgba(int, int)>& pixel) {
 
 // What the window shows now, without asking it to repaint (a repaint would restart the quick
 // paint and hide the smooth one).
-Screenshot ReadWindow(HWND window) {
-  Screenshot shot;
-  RECT r{};
-  GetClientRect(window, &r);
-  HDC source = GetDC(window);
-  HDC memory = CreateCompatibleDC(source);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-  bi.bmiHeader.biWidth = r.right;
-  bi.bmiHeader.biHeight = -r.bottom;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (dib && bits) {
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, r.right, r.bottom, source, 0, 0, SRCCOPY);
-    GdiFlush();
-    shot.width = r.right;
-    shot.height = r.bottom;
-    const auto* px = static_cast<const uint32_t*>(bits);
-    shot.pixels.assign(px, px + static_cast<size_t>(r.right) * r.bottom);
-    for (uint32_t& p : shot.pixels) p &= 0x00FFFFFF;
-    SelectObject(memory, old);
-  }
-  if (dib) DeleteObject(dib);
-  DeleteDC(memory);
-  ReleaseDC(window, source);
-  return shot;
-}
+Screenshot ReadWindow(HWND window) { return testbed::CaptureWindow(window, /*repaintFirst=*/false); }
 
 uint8_t Red(uint32_t rgb) { return static_cast<uint8_t>(rgb >> 16); }
 
