@@ -30,7 +30,7 @@ std::string SourceDir() {
 
 const std::string kDrawing = SourceDir() + "tests/fixtures/convert/typical800x600.svg";
 const std::string kRsvg = "/usr/bin/rsvg-convert";
-constexpr TSize kScreen{1920, 1080};
+constexpr Size kScreen{1920, 1080};
 
 TSettings BenchSettings() {
   TSettings s;

@@ -7,7 +7,7 @@
 
 #include "host/viewer_link_win.h"
 #include "imagebox/zoom_image_box_win.h"
-#include "platform/utf.h"
+#include "base/utf.h"
 #include "render/temp_name.h"
 #include "render/thumbnail_win.h"
 #include "settings/settings.h"
@@ -38,7 +38,7 @@ std::wstring FromAnsi(const char* text) {
 
 // The thumbnail for the host's thumbnail view, which the host owns from then on.
 HBITMAP PreviewBitmap(const std::string& fileName, int width, int height) {
-  return GetThumbnail(fileName, TSize{width, height}, Settings().DontResizeSmallThumbnail);
+  return GetThumbnail(fileName, Size{width, height}, Settings().DontResizeSmallThumbnail);
 }
 
 // Library notifications after start-up; process attach reads the settings once.

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "imagebox/zoom_geometry.h"
-#include "platform/picture.h"
+#include "base/picture.h"
 #include "settings/settings.h"
 
 namespace pictara::imagebox {

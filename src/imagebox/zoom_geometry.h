@@ -10,23 +10,9 @@
 #include <optional>
 #include <vector>
 
+#include "base/geometry.h"
+
 namespace pictara::imagebox {
-
-struct Size {
-  int32_t width = 0;
-  int32_t height = 0;
-  friend bool operator==(const Size&, const Size&) = default;
-};
-
-struct Rect {
-  int32_t left = 0, top = 0, right = 0, bottom = 0;
-  int32_t Width() const { return right - left; }
-  int32_t Height() const { return bottom - top; }
-  static Rect FromBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
-    return {left, top, left + width, top + height};
-  }
-  friend bool operator==(const Rect&, const Rect&) = default;
-};
 
 struct ClientPoint {
   int32_t x = 0, y = 0;

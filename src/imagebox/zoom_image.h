@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "imagebox/zoom_geometry.h"
-#include "platform/picture.h"
+#include "base/picture.h"
 #include "settings/settings.h"
 
 namespace pictara::imagebox {

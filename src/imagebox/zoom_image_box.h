@@ -14,25 +14,10 @@
 #include <functional>
 #include <stdexcept>
 
+#include "base/shift_state.h"
 #include "imagebox/zoom_geometry.h"
 
 namespace pictara::imagebox {
-
-// Modifier keys and mouse buttons held, compared as a whole.
-enum ShiftState : uint32_t {
-  ssNone = 0,
-  ssShift = 1,
-  ssAlt = 2,
-  ssCtrl = 4,
-  ssLeft = 8,
-  ssRight = 16,
-  ssMiddle = 32,
-};
-inline ShiftState operator|(ShiftState a, ShiftState b) {
-  return static_cast<ShiftState>(static_cast<uint32_t>(a) | static_cast<uint32_t>(b));
-}
-
-enum class MouseButton { Left, Right, Middle };
 
 // Cursor ids of the platform's standard set.
 inline constexpr int32_t crDefault = 0;

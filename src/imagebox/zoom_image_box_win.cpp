@@ -8,7 +8,7 @@
 #include <cstring>
 #include <optional>
 
-#include "platform/utf.h"
+#include "base/utf.h"
 #include "render/raster.h"
 #include "render/resample.h"
 

@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "platform/codepage.h"
-#include "platform/utf.h"
+#include "base/utf.h"
 
 namespace pictara {
 

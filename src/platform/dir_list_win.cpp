@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "platform/dir_list.h"
-#include "platform/utf.h"
+#include "base/utf.h"
 
 namespace pictara {
 namespace {

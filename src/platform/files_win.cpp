@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/utf.h"
+#include "base/utf.h"
 
 namespace pictara {
 

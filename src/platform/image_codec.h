@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/picture.h"
+#include "base/picture.h"
 
 namespace pictara {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/picture.h"
+#include "base/picture.h"
 
 namespace pictara {
 

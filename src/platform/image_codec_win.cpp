@@ -13,7 +13,7 @@
 #include "platform/files.h"
 #include "platform/image_codec.h"
 #include "platform/image_codec_wic_win.h"
-#include "platform/utf.h"
+#include "base/utf.h"
 
 namespace pictara {
 

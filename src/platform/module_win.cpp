@@ -3,7 +3,7 @@
 #include <shlwapi.h>
 
 #include "platform/module.h"
-#include "platform/utf.h"
+#include "base/utf.h"
 
 namespace pictara {
 namespace {

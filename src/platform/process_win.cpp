@@ -2,7 +2,7 @@
 #include <shellapi.h>
 
 #include "platform/process.h"
-#include "platform/utf.h"
+#include "base/utf.h"
 
 namespace pictara {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/utf.h"
+#include "base/utf.h"
 
 namespace pictara {
 

@@ -5,9 +5,9 @@
 #include <stdexcept>
 #include <utility>
 
-#include "platform/ascii.h"
+#include "base/ascii.h"
 #include "platform/module.h"
-#include "platform/utf.h"
+#include "base/utf.h"
 #include "render/temp_name.h"
 #include "settings/settings.h"
 #include "svginfo/svg_info.h"
@@ -120,16 +120,16 @@ std::string ChooseProgram(bool useImageMagick, bool useInkscape, const TSettings
 
 }  // namespace
 
-TSize FitSize(TSize size, TSize box) {
-  if (size.Width <= 0 || size.Height <= 0) return size;
-  const double r = static_cast<double>(size.Width) / size.Height;
-  TSize result;
-  if (size.Width > size.Height) {
-    result = {box.Width, TruncToInt(box.Width / r)};
-    if (result.Height > box.Height) result = {TruncToInt(box.Height * r), box.Height};
+Size FitSize(Size size, Size box) {
+  if (size.width <= 0 || size.height <= 0) return size;
+  const double r = static_cast<double>(size.width) / size.height;
+  Size result;
+  if (size.width > size.height) {
+    result = {box.width, TruncToInt(box.width / r)};
+    if (result.height > box.height) result = {TruncToInt(box.height * r), box.height};
   } else {
-    result = {TruncToInt(box.Height * r), box.Height};
-    if (result.Width > box.Width) result = {box.Width, TruncToInt(box.Width / r)};
+    result = {TruncToInt(box.height * r), box.height};
+    if (result.width > box.width) result = {box.width, TruncToInt(box.width / r)};
   }
   return result;
 }
@@ -182,20 +182,20 @@ TConvertServices& SystemConvertServices() {
   return services;
 }
 
-std::string ConvertSvg(const std::string& FileName, TSize RequestedSize, bool UseImageMagick,
+std::string ConvertSvg(const std::string& FileName, Size RequestedSize, bool UseImageMagick,
                        bool UseRSVGHelper, bool UseInkscape, bool DontEnlarge,
                        int32_t& NaturalWidth, int32_t& NaturalHeight) {
   return ConvertSvg(FileName, RequestedSize, UseImageMagick, UseRSVGHelper, UseInkscape,
                     DontEnlarge, NaturalWidth, NaturalHeight, Settings(), SystemConvertServices());
 }
 
-std::string ConvertSvg(const std::string& FileName, TSize RequestedSize, bool UseImageMagick,
+std::string ConvertSvg(const std::string& FileName, Size RequestedSize, bool UseImageMagick,
                        bool UseRSVGHelper, bool UseInkscape, bool DontEnlarge,
                        int32_t& NaturalWidth, int32_t& NaturalHeight, const TSettings& settings,
                        TConvertServices& services) {
   NaturalWidth = 0;
   NaturalHeight = 0;
-  TSize renderSize;
+  Size renderSize;
   std::string fileName = services.LongName(FileName);
 
   // A ZIP-packed drawing goes to the converter unpacked; the gzip form is passed as it is.
@@ -250,14 +250,14 @@ std::string ConvertSvg(const std::string& FileName, TSize RequestedSize, bool Us
       CalcSvgPixelSize(info, kSizeDpi);
       NaturalWidth = info.IntWidth;
       NaturalHeight = info.IntHeight;
-      TSize size{info.IntWidth, info.IntHeight};
-      if (size.Width > kMaxRenderSide || size.Height > kMaxRenderSide)
+      Size size{info.IntWidth, info.IntHeight};
+      if (size.width > kMaxRenderSide || size.height > kMaxRenderSide)
         size = FitSize(size, {kMaxRenderSide, kMaxRenderSide});
       if (size.IsPositive()) {
         renderSize = size;
         if (RequestedSize.IsPositive() &&
-            (!DontEnlarge || size.Width > RequestedSize.Width ||
-             size.Height > RequestedSize.Height))
+            (!DontEnlarge || size.width > RequestedSize.width ||
+             size.height > RequestedSize.height))
           renderSize = FitSize(size, RequestedSize);
       }
     }
@@ -267,24 +267,24 @@ std::string ConvertSvg(const std::string& FileName, TSize RequestedSize, bool Us
   std::string args;
   if (UseImageMagick) {
     if (RequestedSize.IsPositive())
-      args = " -resize " + std::to_string(RequestedSize.Width) + "x" +
-             std::to_string(RequestedSize.Height) + " " + inputArg + " " + outputArg;
+      args = " -resize " + std::to_string(RequestedSize.width) + "x" +
+             std::to_string(RequestedSize.height) + " " + inputArg + " " + outputArg;
     else
       args = " " + inputArg + " " + outputArg;
     if (!settings.ImageMagicAdditionalCmd.empty())
       args = " " + settings.ImageMagicAdditionalCmd + args;
   } else {
     if (renderSize.IsPositive())
-      args = " " + inputArg + " -w " + std::to_string(renderSize.Width) + " -h " +
-             std::to_string(renderSize.Height) + " -a -o " + outputArg;
+      args = " " + inputArg + " -w " + std::to_string(renderSize.width) + " -h " +
+             std::to_string(renderSize.height) + " -a -o " + outputArg;
     else
       args = " " + inputArg + " -o " + outputArg;
     if (!settings.RSVGAdditionalCmd.empty()) args = " " + settings.RSVGAdditionalCmd + args;
   }
   if (UseInkscape) {
     if (RequestedSize.IsPositive())
-      args = " " + inputArg + " -e=" + outputArg + " -w" + std::to_string(renderSize.Width) +
-             " -h" + std::to_string(renderSize.Height) + " -z";
+      args = " " + inputArg + " -e=" + outputArg + " -w" + std::to_string(renderSize.width) +
+             " -h" + std::to_string(renderSize.height) + " -z";
     else
       args = " " + inputArg + " -e=" + outputArg + " -z";
   }

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/geometry.h"
 #include "platform/files.h"
 #include "platform/process.h"
 
@@ -14,18 +15,9 @@ namespace pictara {
 
 struct TSettings;
 
-// A width-height pair of pixel counts. Positive when both members are above 0; (0, 0) asks for the
-// drawing's own size.
-struct TSize {
-  int32_t Width = 0;
-  int32_t Height = 0;
-  bool IsPositive() const { return Width > 0 && Height > 0; }
-  friend bool operator==(const TSize&, const TSize&) = default;
-};
-
 // Fits size into box keeping the aspect ratio, enlarging or shrinking; truncates toward zero. A
 // size that is not positive comes back unchanged.
-TSize FitSize(TSize size, TSize box);
+Size FitSize(Size size, Size box);
 
 // A name of 256 UTF-16 characters or more that does not contain "\\?\" gets the long-name prefix:
 // a network name "\\server\..." becomes "\\?\UNC\server\...", any other name "\\?\" + name.
@@ -65,12 +57,12 @@ TConvertServices& SystemConvertServices();
 // inch (0 when unknown). The program and its options come from the settings; the three renderer
 // switches are passed by the caller. Throws (after removing its own temporary files) only when a
 // ZIP-packed drawing cannot be unpacked into the temporary folder.
-std::string ConvertSvg(const std::string& FileName, TSize RequestedSize, bool UseImageMagick,
+std::string ConvertSvg(const std::string& FileName, Size RequestedSize, bool UseImageMagick,
                        bool UseRSVGHelper, bool UseInkscape, bool DontEnlarge,
                        int32_t& NaturalWidth, int32_t& NaturalHeight);
 
 // The same with explicit settings and services.
-std::string ConvertSvg(const std::string& FileName, TSize RequestedSize, bool UseImageMagick,
+std::string ConvertSvg(const std::string& FileName, Size RequestedSize, bool UseImageMagick,
                        bool UseRSVGHelper, bool UseInkscape, bool DontEnlarge,
                        int32_t& NaturalWidth, int32_t& NaturalHeight, const TSettings& settings,
                        TConvertServices& services);

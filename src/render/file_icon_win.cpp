@@ -3,7 +3,7 @@
 #include <shellapi.h>
 
 #include "platform/files.h"
-#include "platform/utf.h"
+#include "base/utf.h"
 
 namespace pictara {
 

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/picture.h"
+#include "base/picture.h"
 
 namespace pictara {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/picture.h"
+#include "base/picture.h"
 
 namespace pictara {
 

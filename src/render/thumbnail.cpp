@@ -25,26 +25,26 @@ class OutputFile {
   std::string name_;
 };
 
-std::optional<Bitmap> FromPng(std::string bytes, TSize requested) {
+std::optional<Bitmap> FromPng(std::string bytes, Size requested) {
   std::optional<PngImage> png = DecodePng(bytes);
   bytes = std::string();  // the file's bytes are not needed once decoded
   if (!png) return std::nullopt;
-  const bool fits = png->width <= requested.Width && png->height <= requested.Height;
-  const TSize natural{png->width, png->height};
+  const bool fits = png->width <= requested.width && png->height <= requested.height;
+  const Size natural{png->width, png->height};
   Bitmap bitmap = PngToBitmap(*png);
   png.reset();  // at most two copies of a large raster at a time
   if (fits) return bitmap;
-  const TSize target = FitSize(natural, requested);
+  const Size target = FitSize(natural, requested);
   Bitmap small;
   // A drawing so thin that one side fits to 0 pixels has no usable thumbnail.
-  if (!ResampleBitmap(bitmap, small, target.Width, target.Height, bitmap.pixelFormat == PixelFormat::pf32bit))
+  if (!ResampleBitmap(bitmap, small, target.width, target.height, bitmap.pixelFormat == PixelFormat::pf32bit))
     return std::nullopt;
   return small;
 }
 
 }  // namespace
 
-std::optional<Bitmap> ThumbnailFromRaster(std::string bytes, bool isBmp, TSize RequestedSize) {
+std::optional<Bitmap> ThumbnailFromRaster(std::string bytes, bool isBmp, Size RequestedSize) {
   try {
     if (isBmp) return ReadBmp(bytes);
     return FromPng(std::move(bytes), RequestedSize);
@@ -53,7 +53,7 @@ std::optional<Bitmap> ThumbnailFromRaster(std::string bytes, bool isBmp, TSize R
   }
 }
 
-std::optional<Bitmap> MakeThumbnailBitmap(const std::string& FileName, TSize RequestedSize, bool DontEnlarge,
+std::optional<Bitmap> MakeThumbnailBitmap(const std::string& FileName, Size RequestedSize, bool DontEnlarge,
                                           const TSettings& settings, TConvertServices& services) {
   try {
     int32_t naturalWidth = 0, naturalHeight = 0;
@@ -71,7 +71,7 @@ std::optional<Bitmap> MakeThumbnailBitmap(const std::string& FileName, TSize Req
   }
 }
 
-std::optional<Bitmap> MakeThumbnailBitmap(const std::string& FileName, TSize RequestedSize, bool DontEnlarge) {
+std::optional<Bitmap> MakeThumbnailBitmap(const std::string& FileName, Size RequestedSize, bool DontEnlarge) {
   return MakeThumbnailBitmap(FileName, RequestedSize, DontEnlarge, Settings(), SystemConvertServices());
 }
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/picture.h"
+#include "base/picture.h"
 #include "render/convert.h"
 
 namespace pictara {
@@ -17,14 +17,14 @@ struct TSettings;
 // returned as the converter wrote it; otherwise the PNG as a bitmap (32-bit premultiplied when it
 // has transparency), fitted into RequestedSize with ResampleBitmap when larger. The converter's
 // output file is deleted on every path.
-std::optional<Bitmap> MakeThumbnailBitmap(const std::string& FileName, TSize RequestedSize, bool DontEnlarge,
+std::optional<Bitmap> MakeThumbnailBitmap(const std::string& FileName, Size RequestedSize, bool DontEnlarge,
                                           const TSettings& settings, TConvertServices& services);
 
 // The step after the converter: the raster file's bytes (a BMP from ImageMagick, else a PNG) as
 // the thumbnail bitmap. nullopt when it does not decode or cannot be fitted.
-std::optional<Bitmap> ThumbnailFromRaster(std::string bytes, bool isBmp, TSize RequestedSize);
+std::optional<Bitmap> ThumbnailFromRaster(std::string bytes, bool isBmp, Size RequestedSize);
 
 // The same with the process-wide settings and the real system.
-std::optional<Bitmap> MakeThumbnailBitmap(const std::string& FileName, TSize RequestedSize, bool DontEnlarge);
+std::optional<Bitmap> MakeThumbnailBitmap(const std::string& FileName, Size RequestedSize, bool DontEnlarge);
 
 }  // namespace pictara

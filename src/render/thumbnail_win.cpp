@@ -36,7 +36,7 @@ HBITMAP BitmapToDibSection(const Bitmap& bitmap) {
   return dib;
 }
 
-HBITMAP GetThumbnail(const std::string& FileName, TSize RequestedSize, bool DontEnlarge) noexcept {
+HBITMAP GetThumbnail(const std::string& FileName, Size RequestedSize, bool DontEnlarge) noexcept {
   try {
     std::optional<Bitmap> bitmap = MakeThumbnailBitmap(FileName, RequestedSize, DontEnlarge);
     return bitmap ? BitmapToDibSection(*bitmap) : nullptr;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/picture.h"
+#include "base/picture.h"
 #include "render/convert.h"
 
 namespace pictara {
@@ -16,6 +16,6 @@ HBITMAP BitmapToDibSection(const Bitmap& bitmap);
 
 // The thumbnail of an SVG/SVGZ file as a DIB section the host takes over, or null on any failure
 // (no message, no exception). Uses the process-wide settings.
-HBITMAP GetThumbnail(const std::string& FileName, TSize RequestedSize, bool DontEnlarge) noexcept;
+HBITMAP GetThumbnail(const std::string& FileName, Size RequestedSize, bool DontEnlarge) noexcept;
 
 }  // namespace pictara

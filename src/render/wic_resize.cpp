@@ -1,5 +1,7 @@
 #include "render/wic_resize.h"
 
+#include "base/muldiv.h"
+
 namespace pictara {
 
 int WicInterpolationMode(TWicResizeMode mode) {
@@ -13,10 +15,6 @@ int WicInterpolationMode(TWicResizeMode mode) {
   return 1;
 }
 
-int32_t ArrowGlyphSize(int32_t pixelsPerInch) {
-  // Multiply, then divide with rounding (halves away from zero), as MulDiv does.
-  const int64_t p = int64_t{16} * pixelsPerInch;
-  return static_cast<int32_t>(p >= 0 ? (p + 48) / 96 : (p - 48) / 96);
-}
+int32_t ArrowGlyphSize(int32_t pixelsPerInch) { return MulDiv(16, pixelsPerInch, 96); }
 
 }  // namespace pictara

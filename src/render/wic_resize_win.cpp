@@ -1,6 +1,6 @@
 #include "render/wic_resize_win.h"
 
-#include "platform/utf.h"
+#include "base/utf.h"
 #include "render/raster.h"
 
 namespace pictara {

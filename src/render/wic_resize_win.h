@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/image_codec_wic_win.h"
-#include "platform/picture.h"
+#include "base/picture.h"
 #include "render/wic_resize.h"
 
 namespace pictara {

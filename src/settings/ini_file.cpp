@@ -2,9 +2,9 @@
 
 #include <deque>
 
-#include "platform/ascii.h"
+#include "base/ascii.h"
 #include "platform/codepage.h"
-#include "platform/utf.h"
+#include "base/utf.h"
 
 namespace pictara {
 namespace {

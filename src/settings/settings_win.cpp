@@ -2,7 +2,7 @@
 // other key and section of the file alone.
 #include <windows.h>
 
-#include "platform/utf.h"
+#include "base/utf.h"
 #include "settings/settings.h"
 
 namespace pictara {

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <limits>
 
-#include "platform/ascii.h"
-#include "platform/muldiv.h"
+#include "base/ascii.h"
+#include "base/muldiv.h"
 #include "svginfo/xml_dom.h"
 
 namespace pictara {

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/ascii.h"
+#include "base/ascii.h"
 #include "platform/codepage.h"
-#include "platform/utf.h"
+#include "base/utf.h"
 #include "svginfo/xml_codepages.h"
 
 namespace pictara {

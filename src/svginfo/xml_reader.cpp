@@ -10,9 +10,9 @@
 #include <cstring>
 #include <deque>
 
-#include "platform/ascii.h"
+#include "base/ascii.h"
 #include "platform/codepage.h"
-#include "platform/utf.h"
+#include "base/utf.h"
 #include "svginfo/xml_dom.h"
 
 namespace pictara {

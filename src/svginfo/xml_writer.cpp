@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/codepage.h"
-#include "platform/utf.h"
+#include "base/utf.h"
 #include "svginfo/xml_dom.h"
 
 namespace pictara {

@@ -2,9 +2,9 @@
 
 namespace pictara {
 
-TFitOptions FitToggle(TFitOptions current, int32_t scale, TSize picture, TSize client) {
+TFitOptions FitToggle(TFitOptions current, int32_t scale, Size picture, Size client) {
   if (current.FitOnlyBig != current.FitToWindow) return {true, true};
-  const bool smaller = picture.Width < client.Width && picture.Height < client.Height;
+  const bool smaller = picture.width < client.width && picture.height < client.height;
   if (scale >= 100) return {!smaller, true};
   return {smaller, smaller};
 }

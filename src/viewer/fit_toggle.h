@@ -17,6 +17,6 @@ struct TFitOptions {
 // or more a small picture is stretched to the window and a large one fitted; below 100 % (a large
 // picture shown reduced) it goes to natural size with scroll bars, unless it is smaller than the
 // window in both directions, which fits it. `client` is the image box's client size.
-TFitOptions FitToggle(TFitOptions current, int32_t scale, TSize picture, TSize client);
+TFitOptions FitToggle(TFitOptions current, int32_t scale, Size picture, Size client);
 
 }  // namespace pictara

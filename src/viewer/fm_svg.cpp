@@ -53,8 +53,8 @@ class TStopAtEnd {
 
 constexpr int32_t kUseScrollBoxSize = -1;
 
-TSize ToSize(TFormSize s) { return {s.Width, s.Height}; }
-TFormSize ToFormSize(TSize s) { return {s.Width, s.Height}; }
+Size ToSize(Size s) { return {s.width, s.height}; }
+Size ToFormSize(Size s) { return {s.width, s.height}; }
 
 }  // namespace
 
@@ -76,7 +76,7 @@ std::unique_ptr<TfmSVG> TfmSVG::CreateParented(const TViewerEnvironment& env, co
   std::unique_ptr<TfmSVG> form(new TfmSVG());
   form->convert_ = env.Convert;
   if (!form->convert_) {
-    form->convert_ = [](const std::string& file, TSize size, bool magick, bool helper, bool inkscape,
+    form->convert_ = [](const std::string& file, Size size, bool magick, bool helper, bool inkscape,
                         bool dontEnlarge, int32_t& w, int32_t& h) {
       return ConvertSvg(file, size, magick, helper, inkscape, dontEnlarge, w, h);
     };
@@ -97,11 +97,9 @@ std::unique_ptr<TfmSVG> TfmSVG::CreateParented(const TViewerEnvironment& env, co
   TfmSVG* self = form.get();
   imagebox::TZoomImageBox& box = form->imgMain->Box();
   box.OnOptionsChange = [self] { self->ImageBoxOptionsChange(); };
-  box.OnMouseDown = [self](imagebox::MouseSender, imagebox::MouseButton button, imagebox::ShiftState, int32_t,
+  box.OnMouseDown = [self](imagebox::MouseSender, MouseButton button, ShiftState, int32_t,
                            int32_t) {
-    self->FormMouseDown(button == imagebox::MouseButton::Middle ? TMouseButton::Middle
-                        : button == imagebox::MouseButton::Right ? TMouseButton::Right
-                                                                 : TMouseButton::Left);
+    self->FormMouseDown(button);
   };
 
   // A layout that cannot be scaled still works at its designed size.
@@ -117,13 +115,13 @@ std::unique_ptr<TfmSVG> TfmSVG::CreateParented(const TViewerEnvironment& env, co
   bool loaded = false;
   if (form->OpenWidth == kUseScrollBoxSize || form->OpenHeight == kUseScrollBoxSize) {
     // The first load fills the window; later loads keep asking for "the window size" (-1).
-    TFormSize box = view.ScrollBoxClientSize();
+    Size box = view.ScrollBoxClientSize();
     struct TBackToMinusOne {
       TfmSVG& form;
       ~TBackToMinusOne() { form.OpenWidth = form.OpenHeight = kUseScrollBoxSize; }
     } backToMinusOne{*form};
-    form->OpenWidth = box.Width;
-    form->OpenHeight = box.Height;
+    form->OpenWidth = box.width;
+    form->OpenHeight = box.height;
     loaded = form->LoadSvg(FileName);
   } else {
     loaded = form->LoadSvg(FileName);
@@ -165,15 +163,15 @@ bool TfmSVG::LoadSvg(const std::string& FileName) {
   return true;
 }
 
-bool TfmSVG::LoadSvgAtSize(const std::string& FileName, TFormSize size) {
+bool TfmSVG::LoadSvgAtSize(const std::string& FileName, Size size) {
   TRestoreOnExit<int32_t> width(OpenWidth);
   TRestoreOnExit<int32_t> height(OpenHeight);
-  OpenWidth = size.Width;
-  OpenHeight = size.Height;
+  OpenWidth = size.width;
+  OpenHeight = size.height;
   return LoadSvg(FileName);
 }
 
-TFormSize TfmSVG::GetReloadSize(TReloadMode Item, bool& DontResizeSmall) const {
+Size TfmSVG::GetReloadSize(TReloadMode Item, bool& DontResizeSmall) const {
   TReloadSizes sizes;
   sizes.SettingsOpenSize = {Settings().OpenWidth, Settings().OpenHeight};
   sizes.ViewerOpenSize = {OpenWidth, OpenHeight};
@@ -185,7 +183,7 @@ TFormSize TfmSVG::GetReloadSize(TReloadMode Item, bool& DontResizeSmall) const {
 bool TfmSVG::GlobalLoadNextImage(const std::string& FileName) {
   TRestoreOnExit<bool> dontResizeSmall(FDontResizeSmall);
   try {
-    const TFormSize size = GetReloadSize(CheckedReloadMode, FDontResizeSmall);
+    const Size size = GetReloadSize(CheckedReloadMode, FDontResizeSmall);
     return LoadSvgAtSize(FileName, size);
   } catch (...) {
     return false;
@@ -194,7 +192,7 @@ bool TfmSVG::GlobalLoadNextImage(const std::string& FileName) {
 
 void TfmSVG::mnReloadOriginalSizeClick(TReloadMode Sender) {
   TRestoreOnExit<bool> dontResizeSmall(FDontResizeSmall);
-  const TFormSize size = GetReloadSize(Sender, FDontResizeSmall);
+  const Size size = GetReloadSize(Sender, FDontResizeSmall);
   LoadSvgAtSize(OpenedFileName, size);  // a failed reload keeps the picture shown
 }
 
@@ -213,7 +211,7 @@ void TfmSVG::mnFitImageClick() {
   box.SetImageFitOnlyBig(next.FitOnlyBig);
   box.SetImageFitToWindow(next.FitToWindow);
   // The view starts from the middle of the picture rather than its corner.
-  const imagebox::Size client = box.ClientSize();
+  const Size client = box.ClientSize();
   if (box.VertScrollBar().visible) box.SetVertPosition((box.VertScrollBar().range - client.height) / 2);
   if (box.HorzScrollBar().visible) box.SetHorzPosition((box.HorzScrollBar().range - client.width) / 2);
   UpdateStatus();
@@ -249,16 +247,16 @@ void TfmSVG::RunCommand(TViewerCommand command) {
   }
 }
 
-void TfmSVG::FormKeyDown(uint16_t& key, TShiftState shift) {
+void TfmSVG::FormKeyDown(uint16_t& key, ShiftState shift) {
   const TKeyAction action = FormKeyDownAction(key, shift);
   if (action.Consumed) key = 0;
   if (action.Command == TViewerCommand::PostKeyToLister) view_->Lister().PostKeyDown(action.PostKey);
   else RunCommand(action.Command);
 }
 
-void TfmSVG::FormMouseDown(TMouseButton button) {
+void TfmSVG::FormMouseDown(MouseButton button) {
   IListerWindow& lister = view_->Lister();
-  if (button != TMouseButton::Middle || !lister.IsTopLevel()) return;
+  if (button != MouseButton::Middle || !lister.IsTopLevel()) return;
   const TListerShowChange change = FormMouseDownAction(button, true, lister.ShowCmd());
   if (change != TListerShowChange::None) lister.ChangeShowState(change);
 }
@@ -337,7 +335,7 @@ void TfmSVG::sbtNextClick(TArrowButton Sender) {
                                : Sender == TArrowButton::sbtPrev ? TNavigationStep::Previous
                                                                  : TNavigationStep::None;
   const auto load = [this](const std::string& file) {
-    const TFormSize size = GetReloadSize(CheckedReloadMode, FDontResizeSmall);
+    const Size size = GetReloadSize(CheckedReloadMode, FDontResizeSmall);
     const bool ok = LoadSvgAtSize(file, size);
     view_->RepaintArrowButtons();
     return ok;

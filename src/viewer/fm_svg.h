@@ -46,7 +46,7 @@ enum class TArrowButton { None, sbtPrev, sbtNext };
 
 // The converter as the viewer calls it (ConvertSvg's signature); tests may replace it to reach a
 // damaged raster file.
-using TConvertFunction = std::function<std::string(const std::string& FileName, TSize RequestedSize,
+using TConvertFunction = std::function<std::string(const std::string& FileName, Size RequestedSize,
                                                    bool UseImageMagick, bool UseRSVGHelper, bool UseInkscape,
                                                    bool DontEnlarge, int32_t& NaturalWidth,
                                                    int32_t& NaturalHeight)>;
@@ -80,9 +80,9 @@ class TfmSVG {
   // deleted and the cursor restored on every path.
   bool LoadSvg(const std::string& FileName);
   // LoadSvg at another size; the requested size is put back afterwards, also when LoadSvg raises.
-  bool LoadSvgAtSize(const std::string& FileName, TFormSize size);
+  bool LoadSvgAtSize(const std::string& FileName, Size size);
   // The size a load in `Item` requests; sets DontResizeSmall for that load.
-  TFormSize GetReloadSize(TReloadMode Item, bool& DontResizeSmall) const;
+  Size GetReloadSize(TReloadMode Item, bool& DontResizeSmall) const;
   // The host shows another file in this viewer, at the size of the checked reload mode. False
   // (never an exception) when it cannot be shown; the viewer then keeps its picture and file name.
   // The folder list is not touched.
@@ -106,9 +106,9 @@ class TfmSVG {
   void ImageBoxOptionsChange();
 
   // The form's key preview: runs the command of the key; key becomes 0 when consumed.
-  void FormKeyDown(uint16_t& key, TShiftState shift);
+  void FormKeyDown(uint16_t& key, ShiftState shift);
   // Middle button: maximise or restore a stand-alone Lister.
-  void FormMouseDown(TMouseButton button);
+  void FormMouseDown(MouseButton button);
   // A touch gesture on the image box; Handled is set when the viewer took it.
   void ImageBoxGesture(int32_t gestureId, bool& Handled);
   // The context menu's state when it opens, and its items (shiftDown: Shift held at that moment).

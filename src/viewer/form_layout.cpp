@@ -2,19 +2,11 @@
 
 #include <cstdlib>
 
+#include "base/muldiv.h"
+
 namespace pictara {
 
 namespace {
-
-// value * numerator / denominator rounded to nearest, halves away from zero, in 64 bits so that
-// no product overflows; the system's multiply-divide gives the same numbers.
-int32_t ScaleRounded(int32_t value, int32_t numerator, int32_t denominator) {
-  int64_t product = static_cast<int64_t>(value) * numerator;
-  int64_t half = std::llabs(static_cast<int64_t>(denominator)) / 2;
-  bool negative = (product < 0) != (denominator < 0);
-  int64_t magnitude = (std::llabs(product) + half) / std::llabs(static_cast<int64_t>(denominator));
-  return static_cast<int32_t>(negative ? -magnitude : magnitude);
-}
 
 constexpr int kDefaultPixelsPerInch = 96;
 // The layout was drawn on a 120 ppi screen, so the form is scaled from 96 to (ppi - 24).
@@ -31,7 +23,7 @@ TFormLayout ScaledFormLayout(int pixelsPerInch) {
   TFormLayout l;
   int32_t target = pixelsPerInch - kDesignOffset;
   if (target <= 0 || target == kDefaultPixelsPerInch) return l;
-  auto s = [&](int32_t& v) { v = ScaleRounded(v, target, kDefaultPixelsPerInch); };
+  auto s = [&](int32_t& v) { v = MulDiv(v, target, kDefaultPixelsPerInch); };
   s(l.FontHeight);
   s(l.BarHeight);
   s(l.BarPaddingLeft);
@@ -44,19 +36,19 @@ TFormLayout ScaledFormLayout(int pixelsPerInch) {
   return l;
 }
 
-TBottomBarPlacement PlaceBottomBar(const TFormLayout& layout, TFormSize client, bool buttonsVisible) {
+TBottomBarPlacement PlaceBottomBar(const TFormLayout& layout, Size client, bool buttonsVisible) {
   TBottomBarPlacement p;
-  int32_t barHeight = layout.BarHeight < client.Height ? layout.BarHeight : client.Height;
+  int32_t barHeight = layout.BarHeight < client.height ? layout.BarHeight : client.height;
   if (barHeight < 0) barHeight = 0;
-  int32_t width = client.Width > 0 ? client.Width : 0;
-  int32_t barTop = client.Height - barHeight;
+  int32_t width = client.width > 0 ? client.width : 0;
+  int32_t barTop = client.height - barHeight;
   if (barTop < 0) barTop = 0;
   p.ScrollBox = {0, 0, width, barTop};
   p.Bar = {0, barTop, width, barTop + barHeight};
   int32_t x = layout.BarPaddingLeft;
   if (buttonsVisible) {
     p.Buttons = {x, 0, x + layout.ButtonsWidth(), barHeight};
-    x = p.Buttons.Right;
+    x = p.Buttons.right;
   } else {
     p.Buttons = {x, 0, x, barHeight};
   }
@@ -69,11 +61,11 @@ TBottomBarPlacement PlaceBottomBar(const TFormLayout& layout, TFormSize client, 
   return p;
 }
 
-TFormRect PlaceOverLister(const TListerGeometry& lister, bool is64BitBuild) {
-  TFormRect r = lister.ClientRect;
+Rect PlaceOverLister(const TListerGeometry& lister, bool is64BitBuild) {
+  Rect r = lister.ClientRect;
   if (is64BitBuild) {
-    if (lister.HasVerticalScrollBar) r.Right += lister.VerticalScrollBarWidth;
-    if (lister.HasHorizontalScrollBar) r.Bottom += lister.HorizontalScrollArrowWidth;
+    if (lister.HasVerticalScrollBar) r.right += lister.VerticalScrollBarWidth;
+    if (lister.HasHorizontalScrollBar) r.bottom += lister.HorizontalScrollArrowWidth;
   }
   return r;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "base/geometry.h"
 #include "settings/settings.h"
 
 namespace pictara {
@@ -29,18 +30,6 @@ struct TBottomBarLook {
 
 TBottomBarLook BottomBarLook(bool dark);
 
-struct TFormRect {
-  int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
-  int32_t Width() const { return Right - Left; }
-  int32_t Height() const { return Bottom - Top; }
-  friend bool operator==(const TFormRect&, const TFormRect&) = default;
-};
-
-struct TFormSize {
-  int32_t Width = 0, Height = 0;
-  friend bool operator==(const TFormSize&, const TFormSize&) = default;
-};
-
 // Pixel layout of the form's own controls. The designed values are for a 120 pixels-per-inch
 // screen; ScaledFormLayout gives them for another density.
 struct TFormLayout {
@@ -64,19 +53,19 @@ TFormLayout ScaledFormLayout(int pixelsPerInch);
 
 // Where the bottom bar's parts go in a form of the given client size.
 struct TBottomBarPlacement {
-  TFormRect ScrollBox;  // ScrollBox1: everything above the bar
-  TFormRect Bar;        // panBottom
-  TFormRect Buttons;    // panButtons, relative to panBottom
-  TFormRect Prev;       // sbtPrev, relative to panButtons
-  TFormRect Next;       // sbtNext, relative to panButtons
-  TFormRect Info;       // panInfo, relative to panBottom
+  Rect ScrollBox;  // ScrollBox1: everything above the bar
+  Rect Bar;        // panBottom
+  Rect Buttons;    // panButtons, relative to panBottom
+  Rect Prev;       // sbtPrev, relative to panButtons
+  Rect Next;       // sbtNext, relative to panButtons
+  Rect Info;       // panInfo, relative to panBottom
 };
 
-TBottomBarPlacement PlaceBottomBar(const TFormLayout& layout, TFormSize client, bool buttonsVisible);
+TBottomBarPlacement PlaceBottomBar(const TFormLayout& layout, Size client, bool buttonsVisible);
 
 // What the form needs to know about the Lister window it is placed over.
 struct TListerGeometry {
-  TFormRect ClientRect;
+  Rect ClientRect;
   bool HasVerticalScrollBar = false;    // the scroll-bar query for SB_VERT succeeded
   bool HasHorizontalScrollBar = false;  // the same for SB_HORZ
   int32_t VerticalScrollBarWidth = 0;   // SM_CXVSCROLL
@@ -86,6 +75,6 @@ struct TListerGeometry {
 // The form's bounds: the Lister's client area; in the 64-bit build widened by a vertical scroll
 // bar's width and made taller by the horizontal scroll arrow's width when the Lister has those
 // bars, so that the viewer also covers them.
-TFormRect PlaceOverLister(const TListerGeometry& lister, bool is64BitBuild);
+Rect PlaceOverLister(const TListerGeometry& lister, bool is64BitBuild);
 
 }  // namespace pictara

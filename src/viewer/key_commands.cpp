@@ -2,7 +2,7 @@
 
 namespace pictara {
 
-TKeyAction FormKeyDownAction(uint32_t key, TShiftState shift) {
+TKeyAction FormKeyDownAction(uint32_t key, ShiftState shift) {
   using C = TViewerCommand;
   const auto act = [](C command, bool consumed) { return TKeyAction{command, 0, consumed}; };
   if (shift == 0) {
@@ -36,8 +36,8 @@ TKeyAction FormKeyDownAction(uint32_t key, TShiftState shift) {
   return {};
 }
 
-TListerShowChange FormMouseDownAction(TMouseButton button, bool listerIsTopLevel, uint32_t showCmd) {
-  if (button != TMouseButton::Middle || !listerIsTopLevel) return TListerShowChange::None;
+TListerShowChange FormMouseDownAction(MouseButton button, bool listerIsTopLevel, uint32_t showCmd) {
+  if (button != MouseButton::Middle || !listerIsTopLevel) return TListerShowChange::None;
   return (showCmd & 3) == 3 ? TListerShowChange::Restore : TListerShowChange::Maximize;
 }
 

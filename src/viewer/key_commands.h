@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "base/shift_state.h"
 #include "settings/settings.h"
 
 namespace pictara {
@@ -29,18 +30,6 @@ constexpr uint32_t kNumpad0 = 0x60;
 constexpr uint32_t kAdd = 0x6B;       // + on the numeric keypad
 constexpr uint32_t kSubtract = 0x6D;  // - on the numeric keypad
 }  // namespace vk
-
-// The modifier keys and mouse buttons held while a key or button goes down. A command row asks
-// for an exact state: "Ctrl" means Ctrl and nothing else, no modifier means nothing at all.
-enum TShiftFlag : uint32_t {
-  ssShift = 1u << 0,
-  ssAlt = 1u << 1,
-  ssCtrl = 1u << 2,
-  ssLeft = 1u << 3,
-  ssRight = 1u << 4,
-  ssMiddle = 1u << 5,
-};
-using TShiftState = uint32_t;
 
 enum class TViewerCommand {
   None,
@@ -67,14 +56,13 @@ struct TKeyAction {
 // The form's key preview. Keys without a row reach the image box unchanged (arrows, Home, End,
 // Page Up/Down and Alt+arrows scroll there); Ctrl+Left/Right are taken here for the previous and
 // next file, so the image box never scrolls with them.
-TKeyAction FormKeyDownAction(uint32_t key, TShiftState shift);
+TKeyAction FormKeyDownAction(uint32_t key, ShiftState shift);
 
 // What a mouse press on the form or the picture does to the Lister window: only the middle button
 // acts, and only on a stand-alone Lister, toggling it between maximised and its normal size.
-enum class TMouseButton { Left, Right, Middle };
 enum class TListerShowChange { None, Maximize, Restore };
 // showCmd: the show state from the Lister window's placement (3: maximised).
-TListerShowChange FormMouseDownAction(TMouseButton button, bool listerIsTopLevel, uint32_t showCmd);
+TListerShowChange FormMouseDownAction(MouseButton button, bool listerIsTopLevel, uint32_t showCmd);
 
 // Touch gestures on the image box, by the system's gesture identifier.
 namespace gesture {

@@ -2,9 +2,9 @@
 
 namespace pictara {
 
-TSize GetReloadSize(TReloadMode mode, const TReloadSizes& sizes, bool& DontResizeSmall) {
+Size GetReloadSize(TReloadMode mode, const TReloadSizes& sizes, bool& DontResizeSmall) {
   DontResizeSmall = false;
-  TSize size;
+  Size size;
   switch (mode) {
     case TReloadMode::DefaultSize: size = sizes.SettingsOpenSize; break;
     case TReloadMode::OriginalSize:
@@ -12,7 +12,7 @@ TSize GetReloadSize(TReloadMode mode, const TReloadSizes& sizes, bool& DontResiz
       DontResizeSmall = true;
       break;
     case TReloadMode::ScreenSize: size = sizes.ScreenSize; break;
-    case TReloadMode::DoubleScreenSize: size = {2 * sizes.ScreenSize.Width, 2 * sizes.ScreenSize.Height}; break;
+    case TReloadMode::DoubleScreenSize: size = {2 * sizes.ScreenSize.width, 2 * sizes.ScreenSize.height}; break;
     case TReloadMode::WindowSize: size = sizes.ClientSize; break;
     case TReloadMode::FitBigOnly:
       size = sizes.ClientSize;
@@ -20,7 +20,7 @@ TSize GetReloadSize(TReloadMode mode, const TReloadSizes& sizes, bool& DontResiz
       break;
     case TReloadMode::None: size = sizes.ViewerOpenSize; break;
   }
-  if (size.Width == -1 || size.Height == -1) size = sizes.ClientSize;
+  if (size.width == -1 || size.height == -1) size = sizes.ClientSize;
   return size;
 }
 
@@ -32,8 +32,8 @@ bool IsDoubleScreenSizeVisible(bool shiftDown, TReloadMode checked) {
   return shiftDown || checked == TReloadMode::DoubleScreenSize;
 }
 
-TSize FirstLoadSize(TSize settingsOpenSize, TSize clientSize) {
-  return settingsOpenSize.Width == -1 || settingsOpenSize.Height == -1 ? clientSize : settingsOpenSize;
+Size FirstLoadSize(Size settingsOpenSize, Size clientSize) {
+  return settingsOpenSize.width == -1 || settingsOpenSize.height == -1 ? clientSize : settingsOpenSize;
 }
 
 }  // namespace pictara

@@ -31,10 +31,10 @@ inline constexpr TReloadModeItem kReloadModeItems[] = {
 
 // The sizes a reload size is chosen from.
 struct TReloadSizes {
-  TSize SettingsOpenSize;  // the settings OpenWidth, OpenHeight
-  TSize ViewerOpenSize;    // the viewer's own OpenWidth, OpenHeight
-  TSize ScreenSize;        // the primary screen
-  TSize ClientSize;        // the client area of ScrollBox1
+  Size SettingsOpenSize;  // the settings OpenWidth, OpenHeight
+  Size ViewerOpenSize;    // the viewer's own OpenWidth, OpenHeight
+  Size ScreenSize;        // the primary screen
+  Size ClientSize;        // the client area of ScrollBox1
 };
 
 // The size a load in `mode` requests:
@@ -44,7 +44,7 @@ struct TReloadSizes {
 //   no mode           the viewer's own open size
 // A width or height of -1 in the result means the client area. DontResizeSmall is set for the
 // load: on for Original Size and Fit Big (never enlarge), off otherwise.
-TSize GetReloadSize(TReloadMode mode, const TReloadSizes& sizes, bool& DontResizeSmall);
+Size GetReloadSize(TReloadMode mode, const TReloadSizes& sizes, bool& DontResizeSmall);
 
 // The checked mode after the user chose `chosen`: choosing the checked item again unchecks it, so
 // that later navigation goes back to the viewer's own size; any other choice checks it alone.
@@ -57,7 +57,7 @@ bool IsDoubleScreenSizeVisible(bool shiftDown, TReloadMode checked);
 // The size of a viewer's first load from the settings' open size: the scroll box's client area
 // when either member is -1, else the setting itself. The viewer keeps the setting (with its -1)
 // as its own open size afterwards.
-TSize FirstLoadSize(TSize settingsOpenSize, TSize clientSize);
+Size FirstLoadSize(Size settingsOpenSize, Size clientSize);
 
 // Holds a field's value and puts it back when the scope ends, also when an exception leaves it.
 // A reload sets the viewer's requested size and do-not-enlarge option for one load only.

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/muldiv.h"
+#include "base/muldiv.h"
 
 namespace pictara {
 

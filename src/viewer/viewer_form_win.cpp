@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "imagebox/zoom_image_box_win.h"
-#include "platform/utf.h"
+#include "base/utf.h"
 #include "render/wic_resize_win.h"
 #include "platform/window_win.h"
 #include "settings/settings.h"
@@ -58,8 +58,8 @@ struct TArrowGlyphs {
 TArrowGlyphs g_arrowGlyphs;
 
 // Modifier keys and mouse buttons held now, in the form's terms.
-TShiftState CurrentShiftState() {
-  TShiftState s = 0;
+ShiftState CurrentShiftState() {
+  ShiftState s = ssNone;
   if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
   if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
   if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
@@ -169,8 +169,8 @@ void FillSolid(HDC dc, const RECT& rect, COLORREF color) {
   FillRect(dc, &rect, static_cast<HBRUSH>(brush.Get()));
 }
 
-void MoveChild(HWND child, const TFormRect& r) {
-  if (child) MoveWindow(child, r.Left, r.Top, r.Width(), r.Height(), TRUE);
+void MoveChild(HWND child, const Rect& r) {
+  if (child) MoveWindow(child, r.left, r.top, r.Width(), r.Height(), TRUE);
 }
 
 class TViewerWindow;
@@ -289,8 +289,8 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
       if (!zoom_.Create(scrollBox1_, r, idImgMain)) throw std::runtime_error("Cannot create the image box");
       imgMain_ = zoom_.Handle();
       // The form sees every key before the image box does.
-      zoom_.OnKeyPreview = [this](uint16_t& key, imagebox::ShiftState shift) {
-        form_.FormKeyDown(key, static_cast<TShiftState>(shift));
+      zoom_.OnKeyPreview = [this](uint16_t& key, ShiftState shift) {
+        form_.FormKeyDown(key, static_cast<ShiftState>(shift));
       };
       zoom_.OnError = [this](const std::exception& e) { form_.ApplicationEvents1Exception(e); };
     }
@@ -346,18 +346,18 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
     return g;
   }
 
-  void SetBounds(const TFormRect& b) override {
-    SetWindowPos(hwnd_, nullptr, b.Left, b.Top, b.Width(), b.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  void SetBounds(const Rect& b) override {
+    SetWindowPos(hwnd_, nullptr, b.left, b.top, b.Width(), b.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
     Relayout();
   }
 
-  TFormSize ScrollBoxClientSize() const override {
+  Size ScrollBoxClientSize() const override {
     RECT r{};
     GetClientRect(scrollBox1_, &r);
     return {r.right - r.left, r.bottom - r.top};
   }
 
-  TFormSize ScreenSize() const override { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+  Size ScreenSize() const override { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
   bool TouchDigitizerReady() const override {
     constexpr int kDigitizerMetric = 94;  // SM_DIGITIZER
@@ -481,7 +481,7 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
     MoveChild(sbtNext_, p.Next);
     if (imgMain_) MoveChild(imgMain_, {0, 0, p.ScrollBox.Width(), p.ScrollBox.Height()});
     // The image box has its new size by now, so the scale shown follows the new fit.
-    TFormSize scrollBox{p.ScrollBox.Width(), p.ScrollBox.Height()};
+    Size scrollBox{p.ScrollBox.Width(), p.ScrollBox.Height()};
     if (imgMain_ && !(scrollBox == scrollBoxSize_)) {
       scrollBoxSize_ = scrollBox;
       Guarded([&] { form_.ScrollBox1Resize(); });
@@ -685,7 +685,7 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   bool gesturesEnabled_ = false;
   POINTS panStart_{};
   HMENU reloadSubmenu_ = nullptr;
-  TFormSize scrollBoxSize_{-1, -1};
+  Size scrollBoxSize_{-1, -1};
   Bitmap prevGlyph_, nextGlyph_;
   // Last member: its window goes before the rest of the object.
   imagebox::ZoomImageBoxWindow zoom_;
@@ -736,7 +736,7 @@ LRESULT FormWndProcImpl(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
       break;
     }
     case WM_MBUTTONDOWN:
-      self->Guarded([&] { self->Form().FormMouseDown(TMouseButton::Middle); });
+      self->Guarded([&] { self->Form().FormMouseDown(MouseButton::Middle); });
       return 0;
     case WM_SETCURSOR:
       if (HandleSetCursor(window, lParam)) return TRUE;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "imagebox/zoom_image_box.h"
-#include "platform/picture.h"
+#include "base/picture.h"
 #include "settings/settings.h"
 #include "viewer/form_layout.h"
 #include "viewer/key_commands.h"
@@ -88,11 +88,11 @@ class IViewerView {
   virtual void ApplyLayout(const TFormLayout& layout) = 0;
 
   virtual TListerGeometry ListerGeometry() const = 0;
-  virtual void SetBounds(const TFormRect& bounds) = 0;
+  virtual void SetBounds(const Rect& bounds) = 0;
 
-  virtual TFormSize ScrollBoxClientSize() const = 0;
+  virtual Size ScrollBoxClientSize() const = 0;
   // The primary screen in pixels.
-  virtual TFormSize ScreenSize() const = 0;
+  virtual Size ScreenSize() const = 0;
 
   virtual void SetStatusText(const std::string& text) = 0;
 

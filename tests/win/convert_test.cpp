@@ -24,10 +24,10 @@ class WineConvert : public PrivateTempTest {
   struct Result {
     std::string output;
     int32_t naturalWidth = -1, naturalHeight = -1;
-    TSize size;
+    Size size;
   };
 
-  Result Convert(const std::string& file, TSize requested, bool magick = false,
+  Result Convert(const std::string& file, Size requested, bool magick = false,
                  bool dontEnlarge = false, bool keep = false) {
     Result r;
     r.output = ConvertSvg(file, requested, magick, Settings().UseRSVGHelper, false, dontEnlarge,
@@ -46,9 +46,9 @@ TEST_F(WineConvert, RealConvertersBesideThePlugin) {
   struct Case {
     const char* name;
     const char* file;
-    TSize requested;
+    Size requested;
     bool magick, dontEnlarge;
-    TSize natural, output;
+    Size natural, output;
   };
   const Case kCases[] = {
       {"fits the box", "rect200x100.svg", {800, 800}, false, false, {200, 100}, {800, 400}},
@@ -63,8 +63,8 @@ TEST_F(WineConvert, RealConvertersBesideThePlugin) {
     SCOPED_TRACE(c.name);
     const Result r = Convert(Fixtures() + c.file, c.requested, c.magick, c.dontEnlarge);
     ASSERT_FALSE(r.output.empty());
-    EXPECT_EQ(r.naturalWidth, c.natural.Width);
-    EXPECT_EQ(r.naturalHeight, c.natural.Height);
+    EXPECT_EQ(r.naturalWidth, c.natural.width);
+    EXPECT_EQ(r.naturalHeight, c.natural.height);
     EXPECT_EQ(r.size, c.output);
     EXPECT_EQ(ExtractFileExt(r.output), c.magick ? ".bmp" : ".png");
   }
@@ -83,7 +83,7 @@ TEST_F(WineConvert, NameWithBlanksAndNonAsciiLetters) {
     SCOPED_TRACE(helper);
     Settings().UseRSVGHelper = helper;
     const Result r = Convert(file, {400, 400});
-    EXPECT_EQ(r.size, (TSize{400, 200}));
+    EXPECT_EQ(r.size, (Size{400, 200}));
   }
   DeleteFileName(file);
 }
@@ -127,7 +127,7 @@ TEST_F(WineConvert, MissingConverterRunsNothing) {
   Settings() = TSettings();
   Settings().ImageMagickPath = ProgramFolder() + "converters\\missing.exe";
   // A missing ImageMagick setting falls back to the folder beside the plug-in.
-  EXPECT_EQ(Convert(Fixtures() + "rect200x100.svg", {0, 0}, true).size, (TSize{200, 100}));
+  EXPECT_EQ(Convert(Fixtures() + "rect200x100.svg", {0, 0}, true).size, (Size{200, 100}));
 }
 
 }  // namespace

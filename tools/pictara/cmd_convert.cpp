@@ -18,16 +18,16 @@ namespace pictara::tool {
 namespace {
 
 // Width and height from a PNG or BMP header; nullopt for anything else.
-std::optional<TSize> RasterSize(const std::string& name) {
+std::optional<Size> RasterSize(const std::string& name) {
   const auto bytes = ReadFileBytes(name, 32);
   if (!bytes || bytes->size() < 26) return std::nullopt;
   auto u8 = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>((*bytes)[i])); };
   if (bytes->compare(0, 8, "\x89PNG\r\n\x1a\n") == 0)
-    return TSize{static_cast<int32_t>(u8(16) << 24 | u8(17) << 16 | u8(18) << 8 | u8(19)),
+    return Size{static_cast<int32_t>(u8(16) << 24 | u8(17) << 16 | u8(18) << 8 | u8(19)),
                  static_cast<int32_t>(u8(20) << 24 | u8(21) << 16 | u8(22) << 8 | u8(23))};
   if (bytes->compare(0, 2, "BM") == 0) {
     const auto height = static_cast<int32_t>(u8(22) | u8(23) << 8 | u8(24) << 16 | u8(25) << 24);
-    return TSize{static_cast<int32_t>(u8(18) | u8(19) << 8 | u8(20) << 16 | u8(21) << 24),
+    return Size{static_cast<int32_t>(u8(18) | u8(19) << 8 | u8(20) << 16 | u8(21) << 24),
                  height < 0 ? -height : height};  // top-down bitmaps store a negative height
   }
   return std::nullopt;
@@ -44,7 +44,7 @@ std::string FullName(const std::string& name) {
   return std::string(text.begin(), text.end());
 }
 
-std::optional<TSize> ParseSize(const std::string& text) {
+std::optional<Size> ParseSize(const std::string& text) {
   const size_t x = text.find_first_of("xX");
   if (x == std::string::npos || x == 0 || x + 1 == text.size()) return std::nullopt;
   char* end = nullptr;
@@ -52,7 +52,7 @@ std::optional<TSize> ParseSize(const std::string& text) {
   if (end != text.c_str() + x) return std::nullopt;
   const long h = std::strtol(text.c_str() + x + 1, &end, 10);
   if (*end != '\0' || w < 0 || h < 0 || w > 100000 || h > 100000) return std::nullopt;
-  return TSize{static_cast<int32_t>(w), static_cast<int32_t>(h)};
+  return Size{static_cast<int32_t>(w), static_cast<int32_t>(h)};
 }
 
 int Usage(const char* problem) {
@@ -73,7 +73,7 @@ int ConvertError(const std::string& detail) {
 
 int RunConvert(const Args& args) {
   std::string input, output, renderer;
-  TSize size;
+  Size size;
   bool dontEnlarge = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -129,9 +129,9 @@ int RunConvert(const Args& args) {
     return ConvertError("cannot write " + output);
   }
 
-  const TSize outputSize = RasterSize(output).value_or(TSize{});
+  const Size outputSize = RasterSize(output).value_or(Size{});
   std::printf("Natural: %d x %d\n", naturalWidth, naturalHeight);
-  std::printf("Output: %d x %d\n", outputSize.Width, outputSize.Height);
+  std::printf("Output: %d x %d\n", outputSize.width, outputSize.height);
   return 0;
 }
 

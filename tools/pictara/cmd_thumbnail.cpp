@@ -14,7 +14,7 @@ namespace pictara::tool {
 
 namespace {
 
-bool ParseSize(const std::string& text, TSize& size) {
+bool ParseSize(const std::string& text, Size& size) {
   int w = 0, h = 0;
   char extra = 0;
   if (std::sscanf(text.c_str(), "%dx%d%c", &w, &h, &extra) != 2 || w <= 0 || h <= 0) return false;
@@ -45,7 +45,7 @@ PngImage ToPng(Bitmap bitmap) {
 
 int RunThumbnail(const Args& args) {
   std::string file, output;
-  TSize size;
+  Size size;
   bool haveSize = false;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--size" && i + 1 < args.size()) {

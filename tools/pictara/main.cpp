@@ -7,7 +7,7 @@
 #include "commands.h"
 
 #ifdef _WIN32
-#include "platform/utf.h"
+#include "base/utf.h"
 #endif
 
 namespace {

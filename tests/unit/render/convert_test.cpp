@@ -27,7 +27,7 @@ const std::string kRsvg = "/usr/bin/rsvg-convert";
 const std::string kMagick = "/usr/bin/convert";  // /usr/local/bin/convert is not ImageMagick here
 
 // Width and height of a PNG or BMP file; (0, 0) when it is neither.
-TSize RasterSize(const std::string& name) {
+Size RasterSize(const std::string& name) {
   const auto bytes = ReadFileBytes(name, 64);
   if (!bytes || bytes->size() < 26) return {};
   auto u8 = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>((*bytes)[i])); };
@@ -142,10 +142,10 @@ class ConvertTest : public testing::Test {
   struct Result {
     std::string output;
     int32_t naturalWidth = -1, naturalHeight = -1;
-    TSize size;
+    Size size;
   };
 
-  Result Convert(const std::string& file, TSize requested, bool useMagick = false,
+  Result Convert(const std::string& file, Size requested, bool useMagick = false,
                  bool useHelper = true, bool useInkscape = false, bool dontEnlarge = false) {
     Result r;
     r.output = ConvertSvg(file, requested, useMagick, useHelper, useInkscape, dontEnlarge,
@@ -167,11 +167,11 @@ TEST_F(ConvertTest, RenderSizeAndCommandLines) {
   struct Case {
     const char* name;
     const char* file;
-    TSize requested;
+    Size requested;
     bool magick, dontEnlarge;
-    TSize natural;
+    Size natural;
     const char* arguments;  // %in and %out stand for the two names
-    TSize output;
+    Size output;
   };
   const Case kCases[] = {
       {"fits the box", "rect200x100.svg", {800, 800}, false, false, {200, 100},
@@ -198,8 +198,8 @@ TEST_F(ConvertTest, RenderSizeAndCommandLines) {
     const std::string file = kFixtures + c.file;
     const Result r = Convert(file, c.requested, c.magick, true, false, c.dontEnlarge);
     ASSERT_FALSE(r.output.empty());
-    EXPECT_EQ(r.naturalWidth, c.natural.Width);
-    EXPECT_EQ(r.naturalHeight, c.natural.Height);
+    EXPECT_EQ(r.naturalWidth, c.natural.width);
+    EXPECT_EQ(r.naturalHeight, c.natural.height);
     EXPECT_EQ(r.size, c.output);
     EXPECT_TRUE(std::regex_match(r.output, std::regex(Tmp() + (c.magick ? R"(svg\d+\.bmp)" : R"(svg\d+\.png)"))))
         << r.output;
@@ -222,8 +222,8 @@ TEST_F(ConvertTest, AdditionalArgumentsComeFirst) {
   ASSERT_EQ(services_.runs.size(), 2u);
   EXPECT_EQ(services_.runs[0].parameters, " -b white " + file + " -w 400 -h 200 -a -o " + rsvg.output);
   EXPECT_EQ(services_.runs[1].parameters, " -background none -resize 400x400 " + file + " " + magick.output);
-  EXPECT_EQ(rsvg.size, (TSize{400, 200}));
-  EXPECT_EQ(magick.size, (TSize{400, 200}));
+  EXPECT_EQ(rsvg.size, (Size{400, 200}));
+  EXPECT_EQ(magick.size, (Size{400, 200}));
 }
 
 TEST_F(ConvertTest, ZipPackedDrawingIsUnpackedAndRemoved) {
@@ -233,7 +233,7 @@ TEST_F(ConvertTest, ZipPackedDrawingIsUnpackedAndRemoved) {
   ASSERT_FALSE(r.output.empty());
   EXPECT_EQ(r.naturalWidth, 300);
   EXPECT_EQ(r.naturalHeight, 150);
-  EXPECT_EQ(r.size, (TSize{300, 150}));
+  EXPECT_EQ(r.size, (Size{300, 150}));
   ASSERT_EQ(services_.runs.size(), 1u);
   const std::string input = SplitCommandLineTail(services_.runs[0].parameters).at(0);
   EXPECT_TRUE(std::regex_match(input, std::regex(Tmp() + R"(svg\d+\.svg)"))) << input;
@@ -267,7 +267,7 @@ TEST_F(ConvertTest, NameWithoutShortForm) {
     services_.runs.clear();
     services_.copies.clear();
     const Result r = Convert(file, {400, 400}, c.magick, c.helper);
-    EXPECT_EQ(r.size, (TSize{400, 200}));
+    EXPECT_EQ(r.size, (Size{400, 200}));
     ASSERT_EQ(services_.runs.size(), 1u);
     const std::string input = SplitCommandLineTail(services_.runs[0].parameters).at(c.magick ? 2 : 0);
     if (c.copied) {
@@ -298,7 +298,7 @@ TEST_F(ConvertTest, TemporaryFolderWithBlankAndNoShortForm) {
   ASSERT_EQ(services_.runs.size(), 1u);
   EXPECT_EQ(services_.runs[0].parameters.substr(services_.runs[0].parameters.rfind(" -o ")),
             " -o \"" + output + "\"");
-  EXPECT_EQ(RasterSize(output), (TSize{200, 100}));
+  EXPECT_EQ(RasterSize(output), (Size{200, 100}));
   DeleteFileName(output);
   ExpectNoFilesOfOurs(folder);
 }
@@ -322,7 +322,7 @@ TEST_F(ConvertTest, LongNetworkNameIsCopiedUnderItsUncForm) {
   EXPECT_EQ(std::count(asked.begin(), asked.end(), prefixed), 0) << "a UNC name has no short form";
   ASSERT_EQ(services_.runs.size(), 1u);
   EXPECT_EQ(SplitCommandLineTail(services_.runs[0].parameters).at(0), services_.copies[0].second);
-  EXPECT_EQ(r.size, (TSize{200, 100}));  // the converter read the copy
+  EXPECT_EQ(r.size, (Size{200, 100}));  // the converter read the copy
 }
 
 TEST_F(ConvertTest, FailuresGiveEmptyResultAndNoLeftovers) {
@@ -428,7 +428,7 @@ TEST_F(ConvertTest, InkscapeCommandLines) {
   services_.hasNoShortName = [&](const std::string& name) { return name == noShort; };
   struct Case {
     std::string file;
-    TSize requested;
+    Size requested;
     const char* arguments;
   };
   const Case kCases[] = {
@@ -482,7 +482,7 @@ TEST_F(ConvertTest, RunSettingsArePassedOn) {
 
 TEST(FitSize, KeepsAspectAndTruncates) {
   struct Case {
-    TSize size, box, expected;
+    Size size, box, expected;
   };
   constexpr Case kCases[] = {
       {{200, 100}, {800, 800}, {800, 400}},
@@ -496,11 +496,11 @@ TEST(FitSize, KeepsAspectAndTruncates) {
       {{-5, 10}, {800, 800}, {-5, 10}},
   };
   for (const Case& c : kCases) {
-    SCOPED_TRACE(testing::Message() << c.size.Width << "x" << c.size.Height << " in "
-                                    << c.box.Width << "x" << c.box.Height);
-    const TSize got = FitSize(c.size, c.box);
-    EXPECT_EQ(got.Width, c.expected.Width);
-    EXPECT_EQ(got.Height, c.expected.Height);
+    SCOPED_TRACE(testing::Message() << c.size.width << "x" << c.size.height << " in "
+                                    << c.box.width << "x" << c.box.height);
+    const Size got = FitSize(c.size, c.box);
+    EXPECT_EQ(got.width, c.expected.width);
+    EXPECT_EQ(got.height, c.expected.height);
   }
 }
 

@@ -40,7 +40,7 @@ class ThumbnailTest : public ::testing::Test {
       if (e.path().filename().string().rfind("magick-", 0) != 0) ++n;
     return n;
   }
-  std::optional<Bitmap> Make(const char* fixture, TSize size, bool dontEnlarge) {
+  std::optional<Bitmap> Make(const char* fixture, Size size, bool dontEnlarge) {
     PrivateTempServices services(temp_);
     return MakeThumbnailBitmap(Fixture(fixture), size, dontEnlarge, settings_, services);
   }
@@ -51,9 +51,9 @@ class ThumbnailTest : public ::testing::Test {
 TEST_F(ThumbnailTest, RendersAtTheRequestedSize) {
   struct Case {
     const char* name;
-    TSize requested;
+    Size requested;
     bool dontEnlarge;
-    TSize expected;
+    Size expected;
   };
   const Case kCases[] = {
       {"fitted into the box", {200, 200}, false, {200, 100}},
@@ -63,8 +63,8 @@ TEST_F(ThumbnailTest, RendersAtTheRequestedSize) {
     SCOPED_TRACE(c.name);
     std::optional<Bitmap> bmp = Make("wide_1000x500.svg", c.requested, c.dontEnlarge);
     ASSERT_TRUE(bmp);
-    EXPECT_EQ(bmp->width, c.expected.Width);
-    EXPECT_EQ(bmp->height, c.expected.Height);
+    EXPECT_EQ(bmp->width, c.expected.width);
+    EXPECT_EQ(bmp->height, c.expected.height);
     // The drawing has a transparent background: premultiplied 32-bit.
     EXPECT_EQ(bmp->pixelFormat, PixelFormat::pf32bit);
     EXPECT_EQ(bmp->alphaFormat, AlphaFormat::afDefined);
@@ -94,9 +94,9 @@ TEST(ThumbnailFromRaster, ShrinksOnlyWhatCameOutLarger) {
   const std::string png = *ReadFileBytes(Fixture("rgba.png"));  // 24 x 16 with alpha
   struct Case {
     const char* name;
-    TSize requested;
+    Size requested;
     bool ok;
-    TSize expected;
+    Size expected;
   };
   const Case kCases[] = {
       {"fits: taken as it is", {24, 16}, true, {24, 16}},
@@ -110,8 +110,8 @@ TEST(ThumbnailFromRaster, ShrinksOnlyWhatCameOutLarger) {
     std::optional<Bitmap> bmp = ThumbnailFromRaster(png, false, c.requested);
     ASSERT_EQ(bmp.has_value(), c.ok);
     if (!bmp) continue;
-    EXPECT_EQ(bmp->width, c.expected.Width);
-    EXPECT_EQ(bmp->height, c.expected.Height);
+    EXPECT_EQ(bmp->width, c.expected.width);
+    EXPECT_EQ(bmp->height, c.expected.height);
     EXPECT_EQ(bmp->pixelFormat, PixelFormat::pf32bit);
   }
   EXPECT_FALSE(ThumbnailFromRaster(png.substr(0, 100), false, {10, 10}));

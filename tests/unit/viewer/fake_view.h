@@ -52,7 +52,7 @@ struct FakeImageBox : IImageBox {
 // The hourglass goes on when a load starts, so the fake notes the size that load requests.
 struct FakeCursor : ICursor {
   const TfmSVG* form = nullptr;
-  std::vector<TFormSize>* requestedSizes = nullptr;
+  std::vector<Size>* requestedSizes = nullptr;
   bool busy = false;
   void SetBusy(bool b) override {
     busy = b;
@@ -66,9 +66,9 @@ struct FakeViewLog {
   std::optional<TBottomBarLook> look;
   std::optional<TImageBoxSetup> imageBox;
   std::optional<TFormLayout> layout;
-  std::optional<TFormRect> bounds;
+  std::optional<Rect> bounds;
   std::vector<std::pair<std::string, std::string>> errorBoxes;  // text, caption
-  std::vector<TFormSize> requestedSizes;  // (OpenWidth, OpenHeight) at the start of every load
+  std::vector<Size> requestedSizes;  // (OpenWidth, OpenHeight) at the start of every load
   bool destroyed = false;
 };
 
@@ -77,8 +77,8 @@ struct FakeViewOptions {
   bool layoutThrows = false;
   bool imageBoxThrows = false;
   TListerGeometry lister{{0, 0, 800, 600}};
-  TFormSize scrollBox{800, 569};
-  TFormSize screen{1920, 1080};
+  Size scrollBox{800, 569};
+  Size screen{1920, 1080};
   uintptr_t handle = 0x1234;
   bool touch = false;
 };
@@ -106,7 +106,7 @@ class FakeView : public IViewerView {
     imageBox.box.SetImageFitOnlyBig(setup.ImageFitOnlyBig);
     imageBox.box.SetImageFitToWindow(setup.ImageFitToWindow);
     imageBox.box.SetImageCenter(setup.ImageCenter);
-    imageBox.box.SetBounds({options_.scrollBox.Width, options_.scrollBox.Height}, 17, 17);
+    imageBox.box.SetBounds({options_.scrollBox.width, options_.scrollBox.height}, 17, 17);
     return imageBox;
   }
   int ScreenPixelsPerInch() const override { return options_.pixelsPerInch; }
@@ -116,12 +116,12 @@ class FakeView : public IViewerView {
     log_.layout = layout;
   }
   TListerGeometry ListerGeometry() const override { return options_.lister; }
-  void SetBounds(const TFormRect& bounds) override {
+  void SetBounds(const Rect& bounds) override {
     log_.calls.push_back("SetBounds");
     log_.bounds = bounds;
   }
-  TFormSize ScrollBoxClientSize() const override { return options_.scrollBox; }
-  TFormSize ScreenSize() const override { return options_.screen; }
+  Size ScrollBoxClientSize() const override { return options_.scrollBox; }
+  Size ScreenSize() const override { return options_.screen; }
   void SetStatusText(const std::string& text) override { status = text; }
   bool TouchDigitizerReady() const override { return options_.touch; }
   void EnableGestures(bool enabled) override { gesturesEnabled = enabled; }

@@ -89,7 +89,7 @@ TEST_F(ViewerTest, RereadIniReadsTheFileBeforeColoursAndLoadAreDecided) {
   EXPECT_EQ(rereads, 1);
   EXPECT_EQ(log.calls.front(), "RereadSettings");
   EXPECT_EQ(log.imageBox->Color, 0x00123456u);
-  EXPECT_EQ(log.requestedSizes, (std::vector<TFormSize>{{640, 480}}));
+  EXPECT_EQ(log.requestedSizes, (std::vector<Size>{{640, 480}}));
   // The do-not-enlarge option was taken before the file was read again.
   EXPECT_FALSE(form->FDontResizeSmall);
 
@@ -103,8 +103,8 @@ TEST_F(ViewerTest, RereadIniReadsTheFileBeforeColoursAndLoadAreDecided) {
 TEST_F(ViewerTest, OpenSizeMinusOneAsksForTheScrollBoxOnceAndStaysMinusOne) {
   struct Case {
     int32_t width, height;
-    TFormSize firstRequest;
-    TFormSize afterwards;
+    Size firstRequest;
+    Size afterwards;
   } const kCases[] = {
       {-1, -1, {700, 450}, {-1, -1}},
       {-1, 300, {700, 450}, {-1, -1}},
@@ -120,8 +120,8 @@ TEST_F(ViewerTest, OpenSizeMinusOneAsksForTheScrollBoxOnceAndStaysMinusOne) {
     FakeViewOptions options;
     options.scrollBox = {700, 450};
     auto form = Create(kShownFile, false, options);
-    EXPECT_EQ(log.requestedSizes, (std::vector<TFormSize>{c.firstRequest}));
-    EXPECT_EQ((TFormSize{form->OpenWidth, form->OpenHeight}), c.afterwards);
+    EXPECT_EQ(log.requestedSizes, (std::vector<Size>{c.firstRequest}));
+    EXPECT_EQ((Size{form->OpenWidth, form->OpenHeight}), c.afterwards);
   }
 }
 
@@ -130,7 +130,7 @@ TEST_F(ViewerTest, MinusOneIsPutBackAlsoWhenTheFirstLoadFails) {
   Settings().OpenHeight = -1;
   auto form = Create(kMissingFile, false);
   EXPECT_EQ(handle, 0u);
-  EXPECT_EQ((TFormSize{form->OpenWidth, form->OpenHeight}), (TFormSize{-1, -1}));
+  EXPECT_EQ((Size{form->OpenWidth, form->OpenHeight}), (Size{-1, -1}));
 }
 
 TEST_F(ViewerTest, LayoutIsScaledForTheScreenAndAScalingFailureIsIgnored) {
@@ -149,7 +149,7 @@ TEST_F(ViewerTest, FormIsPlacedOverTheListerIncludingItsScrollBarsIn64Bit) {
   FakeViewOptions options;
   options.lister = {{0, 0, 600, 400}, true, true, 17, 21};
   auto form = Create(kShownFile, false, options);
-  EXPECT_EQ(log.bounds, (TFormRect{0, 0, 617, 421}));
+  EXPECT_EQ(log.bounds, (Rect{0, 0, 617, 421}));
 }
 
 TEST_F(ViewerTest, NextImageFromTheHostKeepsThePreviousFileWhenItCannotBeShown) {
@@ -171,8 +171,8 @@ TEST_F(ViewerTest, NextImageRequestsTheScrollBoxWhenTheOpenSizeIsMinusOne) {
   auto form = Create(kShownFile, false, options);
   log.requestedSizes.clear();
   EXPECT_TRUE(form->GlobalLoadNextImage(kShownFile));
-  EXPECT_EQ(log.requestedSizes, (std::vector<TFormSize>{{300, 200}}));
-  EXPECT_EQ((TFormSize{form->OpenWidth, form->OpenHeight}), (TFormSize{-1, -1}));
+  EXPECT_EQ(log.requestedSizes, (std::vector<Size>{{300, 200}}));
+  EXPECT_EQ((Size{form->OpenWidth, form->OpenHeight}), (Size{-1, -1}));
 }
 
 TEST_F(ViewerTest, ColoursFollowTheModeAndTheFollowValue) {

@@ -25,29 +25,29 @@ TEST(FormLayout, KeepsItsDesignedSizesAt120AndScalesOtherDensities) {
 TEST(FormLayout, BottomBarSitsUnderTheScrollBoxWithInfoAfterTheButtons) {
   TFormLayout layout;  // 120 ppi
   TBottomBarPlacement p = PlaceBottomBar(layout, {800, 600}, true);
-  EXPECT_EQ(p.ScrollBox, (TFormRect{0, 0, 800, 569}));
-  EXPECT_EQ(p.Bar, (TFormRect{0, 569, 800, 600}));
-  EXPECT_EQ(p.Buttons, (TFormRect{2, 0, 61, 31}));
-  EXPECT_EQ(p.Prev, (TFormRect{0, 1, 30, 30}));
-  EXPECT_EQ(p.Next, (TFormRect{29, 1, 59, 30}));
-  EXPECT_EQ(p.Info, (TFormRect{67, 0, 800, 31}));
+  EXPECT_EQ(p.ScrollBox, (Rect{0, 0, 800, 569}));
+  EXPECT_EQ(p.Bar, (Rect{0, 569, 800, 600}));
+  EXPECT_EQ(p.Buttons, (Rect{2, 0, 61, 31}));
+  EXPECT_EQ(p.Prev, (Rect{0, 1, 30, 30}));
+  EXPECT_EQ(p.Next, (Rect{29, 1, 59, 30}));
+  EXPECT_EQ(p.Info, (Rect{67, 0, 800, 31}));
 
   TBottomBarPlacement hidden = PlaceBottomBar(layout, {800, 600}, false);
-  EXPECT_EQ(hidden.Info.Left, 8) << "hidden buttons take no room";
+  EXPECT_EQ(hidden.Info.left, 8) << "hidden buttons take no room";
 
   // A window lower than the bar gives the bar all of it and never a negative size.
   TBottomBarPlacement tiny = PlaceBottomBar(layout, {40, 10}, true);
   EXPECT_EQ(tiny.ScrollBox.Height(), 0);
-  EXPECT_EQ(tiny.Bar, (TFormRect{0, 0, 40, 10}));
+  EXPECT_EQ(tiny.Bar, (Rect{0, 0, 40, 10}));
   EXPECT_GE(tiny.Info.Width(), 0);
 }
 
 TEST(FormLayout, ViewerCoversTheListersScrollBarsOnlyIn64Bit) {
-  const TFormRect client{0, 0, 600, 400};
+  const Rect client{0, 0, 600, 400};
   struct Case {
     const char* name;
     bool vertical, horizontal, is64;
-    TFormRect expected;
+    Rect expected;
   } const kCases[] = {
       {"no bars", false, false, true, {0, 0, 600, 400}},
       {"vertical", true, false, true, {0, 0, 617, 400}},

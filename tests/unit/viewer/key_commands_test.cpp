@@ -11,40 +11,40 @@ TEST(FormKeyDown, KeyTableWithTheModifierStateComparedAsAWhole) {
   struct Case {
     const char* name;
     uint32_t key;
-    TShiftState shift;
+    ShiftState shift;
     TKeyAction expected;
   } const kCases[] = {
-      {"Esc", vk::kEscape, 0, {C::PostKeyToLister, vk::kEscape, true}},
+      {"Esc", vk::kEscape, ssNone, {C::PostKeyToLister, vk::kEscape, true}},
       {"Shift+Esc is not acted on", vk::kEscape, ssShift, {}},
       {"Ctrl+Esc", vk::kEscape, ssCtrl, {}},
-      {"1", '1', 0, {C::PostKeyToLister, '1', true}},
-      {"0", '0', 0, {C::PostKeyToLister, '0', true}},
-      {"9", '9', 0, {C::PostKeyToLister, '9', true}},
-      {"keypad 5 is not forwarded", vk::kNumpad0 + 5, 0, {}},
+      {"1", '1', ssNone, {C::PostKeyToLister, '1', true}},
+      {"0", '0', ssNone, {C::PostKeyToLister, '0', true}},
+      {"9", '9', ssNone, {C::PostKeyToLister, '9', true}},
+      {"keypad 5 is not forwarded", vk::kNumpad0 + 5, ssNone, {}},
       {"Ctrl+1", '1', ssCtrl, {}},
-      {"keypad +", vk::kAdd, 0, {C::ZoomIn, 0, false}},
-      {"keypad -", vk::kSubtract, 0, {C::ZoomOut, 0, false}},
-      {"main keyboard + does nothing", 0xBB, 0, {}},
-      {"main keyboard - does nothing", 0xBD, 0, {}},
+      {"keypad +", vk::kAdd, ssNone, {C::ZoomIn, 0, false}},
+      {"keypad -", vk::kSubtract, ssNone, {C::ZoomOut, 0, false}},
+      {"main keyboard + does nothing", 0xBB, ssNone, {}},
+      {"main keyboard - does nothing", 0xBD, ssNone, {}},
       {"Ctrl+keypad +", vk::kAdd, ssCtrl, {}},
-      {"F", 'F', 0, {C::FitImage, 0, true}},
+      {"F", 'F', ssNone, {C::FitImage, 0, true}},
       {"Shift+F", 'F', ssShift, {}},
-      {"T", 'T', 0, {C::BackgroundImage, 0, true}},
-      {"W", 'W', 0, {C::ReloadWindowSize, 0, true}},
-      {"E", 'E', 0, {C::ReloadOriginalSize, 0, true}},
-      {"S", 'S', 0, {C::ReloadScreenSize, 0, true}},
-      {"B", 'B', 0, {C::ReloadFitBigOnly, 0, true}},
-      {"Space", vk::kSpace, 0, {C::NextFile, 0, true}},
-      {"Backspace", vk::kBack, 0, {C::PreviousFile, 0, true}},
+      {"T", 'T', ssNone, {C::BackgroundImage, 0, true}},
+      {"W", 'W', ssNone, {C::ReloadWindowSize, 0, true}},
+      {"E", 'E', ssNone, {C::ReloadOriginalSize, 0, true}},
+      {"S", 'S', ssNone, {C::ReloadScreenSize, 0, true}},
+      {"B", 'B', ssNone, {C::ReloadFitBigOnly, 0, true}},
+      {"Space", vk::kSpace, ssNone, {C::NextFile, 0, true}},
+      {"Backspace", vk::kBack, ssNone, {C::PreviousFile, 0, true}},
       {"Space with the left mouse button held", vk::kSpace, ssLeft, {}},
       {"Ctrl+Right", vk::kRight, ssCtrl, {C::NextFile, 0, true}},
       {"Ctrl+Left", vk::kLeft, ssCtrl, {C::PreviousFile, 0, true}},
-      {"Right alone reaches the image box", vk::kRight, 0, {}},
+      {"Right alone reaches the image box", vk::kRight, ssNone, {}},
       {"Ctrl+Shift+Right", vk::kRight, ssCtrl | ssShift, {}},
       {"Ctrl+B", 'B', ssCtrl, {C::BackgroundImage, 0, true}},
       {"Ctrl+F", 'F', ssCtrl, {}},
       {"Alt+X closes the Lister like Esc", 'X', ssAlt, {C::PostKeyToLister, vk::kEscape, false}},
-      {"X", 'X', 0, {}},
+      {"X", 'X', ssNone, {}},
       {"Ctrl+Alt+X", 'X', ssCtrl | ssAlt, {}},
       {"Alt+Left reaches the image box", vk::kLeft, ssAlt, {}},
   };
@@ -59,17 +59,17 @@ TEST(FormKeyDown, KeyTableWithTheModifierStateComparedAsAWhole) {
 
 TEST(FormMouseDown, MiddleButtonTogglesAStandAloneListerOnly) {
   struct Case {
-    TMouseButton button;
+    MouseButton button;
     bool topLevel;
     uint32_t showCmd;
     TListerShowChange expected;
   } const kCases[] = {
-      {TMouseButton::Middle, true, 3, TListerShowChange::Restore},   // maximised
-      {TMouseButton::Middle, true, 1, TListerShowChange::Maximize},  // normal
-      {TMouseButton::Middle, true, 2, TListerShowChange::Maximize},  // minimised
-      {TMouseButton::Middle, false, 3, TListerShowChange::None},     // embedded
-      {TMouseButton::Left, true, 1, TListerShowChange::None},
-      {TMouseButton::Right, true, 3, TListerShowChange::None},
+      {MouseButton::Middle, true, 3, TListerShowChange::Restore},   // maximised
+      {MouseButton::Middle, true, 1, TListerShowChange::Maximize},  // normal
+      {MouseButton::Middle, true, 2, TListerShowChange::Maximize},  // minimised
+      {MouseButton::Middle, false, 3, TListerShowChange::None},     // embedded
+      {MouseButton::Left, true, 1, TListerShowChange::None},
+      {MouseButton::Right, true, 3, TListerShowChange::None},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(testing::Message() << static_cast<int>(c.button) << " " << c.topLevel << " " << c.showCmd);

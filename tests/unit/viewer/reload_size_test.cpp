@@ -13,7 +13,7 @@ TEST(GetReloadSize, SizeAndDoNotEnlargePerMode) {
   const TReloadSizes sizes{{800, 600}, {640, 480}, {1920, 1080}, {1000, 700}};
   struct Case {
     TReloadMode mode;
-    TSize size;
+    Size size;
     bool dontResizeSmall;
   } const kCases[] = {
       {M::DefaultSize, {800, 600}, false},       {M::OriginalSize, {0, 0}, true},
@@ -32,10 +32,10 @@ TEST(GetReloadSize, SizeAndDoNotEnlargePerMode) {
 }
 
 TEST(GetReloadSize, MinusOneMeansTheWindow) {
-  const TSize client{1000, 700};
+  const Size client{1000, 700};
   struct Case {
     TReloadMode mode;
-    TSize settings, viewer, expected;
+    Size settings, viewer, expected;
   } const kCases[] = {
       {M::None, {0, 0}, {-1, -1}, client},           // the viewer was opened at window size
       {M::None, {0, 0}, {-1, 300}, client},
@@ -44,7 +44,7 @@ TEST(GetReloadSize, MinusOneMeansTheWindow) {
       {M::None, {0, 0}, {0, 0}, {0, 0}},
   };
   for (const Case& c : kCases) {
-    SCOPED_TRACE(testing::Message() << c.viewer.Width << " x " << c.viewer.Height);
+    SCOPED_TRACE(testing::Message() << c.viewer.width << " x " << c.viewer.height);
     bool dontResizeSmall = false;
     EXPECT_EQ(GetReloadSize(c.mode, {c.settings, c.viewer, {1920, 1080}, client}, dontResizeSmall), c.expected);
   }
@@ -66,11 +66,11 @@ TEST(ReloadModes, RadioGroupToggleAndDoubleScreenVisibility) {
 }
 
 TEST(FirstLoadSize, MinusOneInEitherKeyAsksForTheWindow) {
-  const TSize client{1000, 700};
+  const Size client{1000, 700};
   EXPECT_EQ(FirstLoadSize({-1, 0}, client), client);
   EXPECT_EQ(FirstLoadSize({640, -1}, client), client);
-  EXPECT_EQ(FirstLoadSize({640, 480}, client), (TSize{640, 480}));
-  EXPECT_EQ(FirstLoadSize({0, 0}, client), (TSize{0, 0}));
+  EXPECT_EQ(FirstLoadSize({640, 480}, client), (Size{640, 480}));
+  EXPECT_EQ(FirstLoadSize({0, 0}, client), (Size{0, 0}));
 }
 
 TEST(RestoreOnExit, AReloadChangesTheRequestOnlyForOneLoad) {
@@ -79,8 +79,8 @@ TEST(RestoreOnExit, AReloadChangesTheRequestOnlyForOneLoad) {
   const auto reload = [&](bool fail) {
     TRestoreOnExit keepWidth(openWidth);
     TRestoreOnExit keepOption(dontResizeSmall);
-    const TSize size = GetReloadSize(M::OriginalSize, {}, dontResizeSmall);
-    openWidth = size.Width;
+    const Size size = GetReloadSize(M::OriginalSize, {}, dontResizeSmall);
+    openWidth = size.width;
     if (fail) throw std::runtime_error("damaged raster");
   };
   reload(false);

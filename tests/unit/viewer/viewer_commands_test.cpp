@@ -32,7 +32,7 @@ const std::string kBroken = kFixtures + "/viewer/broken.svg";
 // What a load asked of the converter, and the raster file it got back.
 struct ConvertCall {
   std::string file;
-  TSize size;
+  Size size;
   bool dontEnlarge = false;
   std::string raster;
 };
@@ -45,7 +45,7 @@ class ViewerCommands : public ::testing::Test {
   // The real converter; every call is noted.
   TViewerEnvironment Environment(FakeViewOptions options = {}) {
     TViewerEnvironment env = FakeEnvironment(log, options);
-    env.Convert = [this](const std::string& file, TSize size, bool magick, bool helper, bool inkscape,
+    env.Convert = [this](const std::string& file, Size size, bool magick, bool helper, bool inkscape,
                          bool dontEnlarge, int32_t& w, int32_t& h) {
       std::string raster = ConvertSvg(file, size, magick, helper, inkscape, dontEnlarge, w, h);
       calls.push_back({file, size, dontEnlarge, raster});
@@ -95,7 +95,7 @@ TEST_F(ViewerCommands, FailedLoadChangesOnlyTheDrawingSize) {
     SCOPED_TRACE(c.name);
     std::string raster;
     TViewerEnvironment env = FakeEnvironment(log);
-    env.Convert = [&](const std::string&, TSize, bool, bool, bool, bool, int32_t& w, int32_t& h) {
+    env.Convert = [&](const std::string&, Size, bool, bool, bool, bool, int32_t& w, int32_t& h) {
       w = 11;
       h = 22;
       if (!c.damagedRaster) return std::string();
@@ -146,7 +146,7 @@ TEST_F(ViewerCommands, LongNamesReachTheConverterAndTheViewerWithThePrefix) {
   // the name it was given.
   std::string given;
   TViewerEnvironment env = FakeEnvironment(log);
-  env.Convert = [&](const std::string& file, TSize size, bool m, bool r, bool i, bool d, int32_t& w, int32_t& h) {
+  env.Convert = [&](const std::string& file, Size size, bool m, bool r, bool i, bool d, int32_t& w, int32_t& h) {
     given = file;
     return ConvertSvg(kShapes, size, m, r, i, d, w, h);
   };
@@ -169,7 +169,7 @@ TEST_F(ViewerCommands, ReloadModesRequestTheirSizeForOneLoadOnly) {
   options.screen = {1920, 1080};
   struct Case {
     TReloadMode mode;
-    TSize size;
+    Size size;
     bool dontEnlarge;
   } const kCases[] = {
       {TReloadMode::DefaultSize, {640, 480}, false},     {TReloadMode::OriginalSize, {0, 0}, true},
@@ -210,10 +210,10 @@ TEST_F(ViewerCommands, CheckedModeDecidesLaterLoadsAndChoosingItAgainUnchecksIt)
   EXPECT_EQ(form->CheckedReloadMode, TReloadMode::None);
   ASSERT_TRUE(form->GlobalLoadNextImage(kShapes));
   ASSERT_EQ(calls.size(), 4u);
-  EXPECT_EQ(calls[0].size, (TSize{700, 500})) << "the choice reloads at its size";
-  EXPECT_EQ(calls[1].size, (TSize{700, 500})) << "the checked mode decides the host's next file";
-  EXPECT_EQ(calls[2].size, (TSize{700, 500})) << "unchecking still reloads at the chosen size";
-  EXPECT_EQ(calls[3].size, (TSize{300, 150})) << "no mode checked: the viewer's own size";
+  EXPECT_EQ(calls[0].size, (Size{700, 500})) << "the choice reloads at its size";
+  EXPECT_EQ(calls[1].size, (Size{700, 500})) << "the checked mode decides the host's next file";
+  EXPECT_EQ(calls[2].size, (Size{700, 500})) << "unchecking still reloads at the chosen size";
+  EXPECT_EQ(calls[3].size, (Size{300, 150})) << "no mode checked: the viewer's own size";
   EXPECT_EQ(calls[3].file, kShapes);
 }
 
@@ -224,7 +224,7 @@ TEST(FitToggle, Rules) {
     const char* name;
     TFitOptions current;
     int32_t scale;
-    TSize picture;
+    Size picture;
     TFitOptions next;
   } const kCases[] = {
       {"mixed goes back to fit big only", {false, true}, 400, {100, 100}, {true, true}},
@@ -299,21 +299,21 @@ TEST_F(ViewerCommands, KeysPostToTheListerRunCommandsOrPassOn) {
   struct Case {
     const char* name;
     uint16_t key;
-    TShiftState shift;
+    ShiftState shift;
     std::vector<uint32_t> posted;
     bool consumed;
   } const kCases[] = {
-      {"Esc", 0x1B, 0, {0x1B}, true},
+      {"Esc", 0x1B, ssNone, {0x1B}, true},
       {"Shift+Esc", 0x1B, ssShift, {}, false},
-      {"digit 1", '1', 0, {'1'}, true},
-      {"digit 0", '0', 0, {'0'}, true},
+      {"digit 1", '1', ssNone, {'1'}, true},
+      {"digit 0", '0', ssNone, {'0'}, true},
       {"Ctrl+digit", '1', ssCtrl, {}, false},
-      {"keypad 5", 0x65, 0, {}, false},
+      {"keypad 5", 0x65, ssNone, {}, false},
       {"Alt+X", 'X', ssAlt, {0x1B}, false},
-      {"T (later: background image)", 'T', 0, {}, true},
+      {"T (later: background image)", 'T', ssNone, {}, true},
       {"Ctrl+B", 'B', ssCtrl, {}, true},
       {"Ctrl+B with the left button", 'B', ssCtrl | ssLeft, {}, false},
-      {"arrow", 0x27, 0, {}, false},
+      {"arrow", 0x27, ssNone, {}, false},
   };
   auto form = Open(kSquare, options);
   for (const Case& c : kCases) {
@@ -332,19 +332,19 @@ TEST_F(ViewerCommands, KeypadPlusAndMinusZoomAndTheStatusFollows) {
   options.scrollBox = {500, 400};
   auto form = Open(kSquare, options);
   uint16_t key = 0x6B;  // keypad +
-  form->FormKeyDown(key, 0);
+  form->FormKeyDown(key, ssNone);
   EXPECT_EQ(key, 0x6B) << "not consumed: the image box sees it too";
   const int32_t zoomed = form->ImageBox()->Box().ImageScale();
   EXPECT_GT(zoomed, 100);
   EXPECT_FALSE(form->ImageBox()->Box().ImageFitToWindow());
   EXPECT_NE(ViewOf(*form).status.find("(" + std::to_string(zoomed) + "%)"), std::string::npos);
   key = 0x6D;
-  form->FormKeyDown(key, 0);
+  form->FormKeyDown(key, ssNone);
   EXPECT_EQ(form->ImageBox()->Box().ImageScale(), 100);
   EXPECT_NE(ViewOf(*form).status.find("(100%)"), std::string::npos);
   // F toggles the fit, E, S, W and B reload and check their mode.
   key = 'F';
-  form->FormKeyDown(key, 0);
+  form->FormKeyDown(key, ssNone);
   EXPECT_TRUE(form->ImageBox()->Box().ImageFitOnlyBig() && form->ImageBox()->Box().ImageFitToWindow());
   struct Case {
     uint16_t key;
@@ -355,7 +355,7 @@ TEST_F(ViewerCommands, KeypadPlusAndMinusZoomAndTheStatusFollows) {
     SCOPED_TRACE(static_cast<char>(c.key));
     calls.clear();
     key = c.key;
-    form->FormKeyDown(key, 0);
+    form->FormKeyDown(key, ssNone);
     EXPECT_EQ(key, 0);
     EXPECT_EQ(calls.size(), 1u);
     EXPECT_EQ(form->CheckedReloadMode, c.mode);
@@ -367,12 +367,12 @@ TEST_F(ViewerCommands, MiddleButtonTogglesAStandAloneListerAndCloseAsksTheHost) 
   test::FakeLister& lister = ViewOf(*form).lister;
   imagebox::TZoomImageBox& box = form->ImageBox()->Box();
   lister.showCmd = 3;
-  box.BoxMouseDown(imagebox::MouseButton::Middle, imagebox::ssMiddle, {1, 1});
+  box.BoxMouseDown(MouseButton::Middle, ssMiddle, {1, 1});
   lister.showCmd = 1;
-  box.BoxMouseDown(imagebox::MouseButton::Middle, imagebox::ssMiddle, {1, 1});
-  box.BoxMouseDown(imagebox::MouseButton::Left, imagebox::ssLeft, {1, 1});
+  box.BoxMouseDown(MouseButton::Middle, ssMiddle, {1, 1});
+  box.BoxMouseDown(MouseButton::Left, ssLeft, {1, 1});
   lister.topLevel = false;
-  box.BoxMouseDown(imagebox::MouseButton::Middle, imagebox::ssMiddle, {1, 1});
+  box.BoxMouseDown(MouseButton::Middle, ssMiddle, {1, 1});
   EXPECT_EQ(lister.showChanges, (std::vector<TListerShowChange>{TListerShowChange::Restore, TListerShowChange::Maximize}));
 
   form->MenuCommand(mcClose);
@@ -510,7 +510,7 @@ TEST_F(Navigation, FolderWithOneDrawingHidesTheButtonsAndKeepsThePicture) {
   test::FakeView& view = ViewOf(*form);
   calls.clear();
   uint16_t key = ' ';
-  form->FormKeyDown(key, 0);
+  form->FormKeyDown(key, ssNone);
   EXPECT_TRUE(view.buttonsHidden);
   EXPECT_TRUE(calls.empty());
   EXPECT_EQ(form->OpenedFileName, only);
@@ -532,8 +532,8 @@ TEST_F(Navigation, NavigationLoadsAtTheCheckedModesSize) {
   form->CheckedReloadMode = TReloadMode::None;
   form->sbtNextClick(TArrowButton::sbtNext);
   ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[0].size, (TSize{640, 400}));
-  EXPECT_EQ(calls[1].size, (TSize{120, 90}));
+  EXPECT_EQ(calls[0].size, (Size{640, 400}));
+  EXPECT_EQ(calls[1].size, (Size{120, 90}));
 }
 
 // ---- First show ---------------------------------------------------------------------------------------

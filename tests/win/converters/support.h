@@ -12,7 +12,7 @@
 #include <string>
 
 #include "platform/files.h"
-#include "platform/utf.h"
+#include "base/utf.h"
 #include "render/convert.h"
 
 namespace pictara::testing_support {
@@ -50,7 +50,7 @@ inline std::string ProgramFolder() {
 }
 
 // Width and height of a PNG or BMP file; (0, 0) when it is neither.
-inline TSize RasterSize(const std::string& name) {
+inline Size RasterSize(const std::string& name) {
   const auto bytes = ReadFileBytes(name, 64);
   if (!bytes || bytes->size() < 26) return {};
   auto u8 = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>((*bytes)[i])); };

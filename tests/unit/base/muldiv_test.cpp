@@ -1,4 +1,4 @@
-#include "platform/muldiv.h"
+#include "base/muldiv.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/picture.h"
+#include "base/picture.h"
 
 #include <cstring>
 #include <limits>
