@@ -6,6 +6,7 @@
 #include <string>
 
 #include "host/viewer_link_win.h"
+#include "platform/window_win.h"
 #include "imagebox/zoom_image_box_win.h"
 #include "base/utf.h"
 #include "render/temp_name.h"
@@ -71,8 +72,7 @@ BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
       // is left to clean up.
       if (reserved == nullptr) {
         DestroyOwnedViewers();
-        UnregisterViewerClasses();
-        imagebox::ZoomImageBoxWindow::UnregisterWindowClass();
+        UnregisterPluginWindowClasses();
       }
       break;
     default:

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <optional>
 
-#include "base/utf.h"
+#include "platform/window_win.h"
 #include "render/raster.h"
 #include "render/resample.h"
 
@@ -16,20 +16,9 @@ namespace pictara::imagebox {
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"PictaraZoomImageBox";
 constexpr UINT_PTR kResampleTimer = 1;
 
-HMODULE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-  return module;
-}
-
 COLORREF ToColorRef(TColor c) { return static_cast<COLORREF>(c & 0x00FFFFFF); }
-
-RECT ToRECT(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
 bool Intersect(const Rect& a, const RECT& b, RECT& out) {
   const RECT ra = ToRECT(a);
@@ -54,77 +43,10 @@ LPCWSTR CursorResource(int32_t id) {
   }
 }
 
-// A DIB section selected into its own memory DC.
-class DibSection {
- public:
-  DibSection() = default;
-  DibSection(const DibSection&) = delete;
-  DibSection& operator=(const DibSection&) = delete;
-  ~DibSection() { Reset(); }
-
-  void Reset() {
-    if (dc_) {
-      SelectObject(dc_, old_);
-      DeleteDC(dc_);
-    }
-    if (bitmap_) DeleteObject(bitmap_);
-    dc_ = nullptr;
-    bitmap_ = nullptr;
-    old_ = nullptr;
-    bits_ = nullptr;
-    width_ = height_ = 0;
-  }
-
-  // A blank top-down DIB of 24 or 32 bits.
-  bool Create(int32_t width, int32_t height, int bpp, bool bottomUp = false) {
-    Reset();
-    if (width <= 0 || height <= 0) return false;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = bottomUp ? height : -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = static_cast<WORD>(bpp);
-    bi.bmiHeader.biCompression = BI_RGB;
-    bitmap_ = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits_, nullptr, 0);
-    if (!bitmap_) return false;
-    dc_ = CreateCompatibleDC(nullptr);
-    if (!dc_) {
-      Reset();
-      return false;
-    }
-    old_ = SelectObject(dc_, bitmap_);
-    width_ = width;
-    height_ = height;
-    return true;
-  }
-
-  // A DIB with the pixels of a 24- or 32-bit bitmap, in its row order.
-  bool Assign(const Bitmap& b) {
-    if (b.pixelFormat != PixelFormat::pf24bit && b.pixelFormat != PixelFormat::pf32bit) return false;
-    if (!Create(b.width, b.height, BitsPerPixel(b.pixelFormat), b.bottomUp)) return false;
-    GdiFlush();
-    std::memcpy(bits_, b.bits.data(), b.bits.size());
-    return true;
-  }
-
-  HDC dc() const { return dc_; }
-  // The pixels for direct drawing (32-bit sections only); GDI's pending work is flushed first.
-  Surface View() const {
-    GdiFlush();
-    return Surface{static_cast<uint8_t*>(bits_), width_, height_, static_cast<size_t>(width_) * 4};
-  }
-  int32_t width() const { return width_; }
-  int32_t height() const { return height_; }
-  bool valid() const { return dc_ != nullptr; }
-
- private:
-  HBITMAP bitmap_ = nullptr;
-  HDC dc_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-  void* bits_ = nullptr;
-  int32_t width_ = 0, height_ = 0;
-};
+// The pixels of a 32-bit section for direct drawing.
+Surface View(const DibSection& dib) {
+  return Surface{dib.Bits(), dib.width(), dib.height(), dib.Stride()};
+}
 
 // Restores the DC's clip and modes however the block is left.
 class SavedDC {
@@ -192,38 +114,20 @@ ZoomImageBoxWindow::~ZoomImageBoxWindow() {
 }
 
 namespace {
-bool classRegistered = false;
+const WindowClass kZoomImageBoxClass{L"PictaraZoomImageBox",
+                                     &BoundWindowProc<ZoomImageBoxWindow, &ZoomImageBoxWindow::OnMessage>};
 }  // namespace
 
-bool ZoomImageBoxWindow::RegisterWindowClass() {
-  if (classRegistered) return true;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = &ZoomImageBoxWindow::WndProc;
-  wc.hInstance = ThisModule();
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kClassName;
-  classRegistered = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  return classRegistered;
-}
-
-void ZoomImageBoxWindow::UnregisterWindowClass() {
-  if (classRegistered) UnregisterClassW(kClassName, ThisModule());
-  classRegistered = false;
-}
-
 bool ZoomImageBoxWindow::Create(HWND parent, const RECT& bounds, int controlId) {
-  if (hwnd_ || !RegisterWindowClass()) return false;
-  CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP,
-                  bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
-                  parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), ThisModule(),
-                  this);
+  if (hwnd_) return false;
+  kZoomImageBoxClass.Create(this, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP, parent, ToRect(bounds),
+                            controlId);
   if (!hwnd_) return false;
 
   // The label: a static control without SS_NOTIFY answers every hit test with "transparent", so
   // clicks on it reach the picture beneath.
   label_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_LEFT, 0, 0, 0, 0, hwnd_, nullptr,
-                           ThisModule(), nullptr);
+                           PluginModule(), nullptr);
   NONCLIENTMETRICSW ncm{};
   ncm.cbSize = sizeof(ncm);
   if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0)) {
@@ -329,8 +233,7 @@ void ZoomImageBoxWindow::PictureChanged() {
 
 void ZoomImageBoxWindow::SetLabelText(const std::string& utf8) {
   if (!label_) return;
-  const std::u16string text = Utf8ToUtf16(utf8);
-  const std::wstring wide(text.begin(), text.end());
+  const std::wstring wide = Wide(utf8);
   SetWindowTextW(label_, wide.c_str());
   HDC dc = GetDC(label_);
   HGDIOBJ old = SelectObject(dc, gdi_->labelFont ? gdi_->labelFont : GetStockObject(DEFAULT_GUI_FONT));
@@ -448,7 +351,7 @@ void ZoomImageBoxWindow::PaintNow() {
 }
 
 void ZoomImageBoxWindow::PaintBox(const RECT& paint) {
-  const Surface surface = gdi_->back.View();
+  const Surface surface = View(gdi_->back);
   const Rect clip{paint.left, paint.top, paint.right, paint.bottom};
   const Rect& bounds = box_.Image().bounds;
   const Rect display = DisplayRect();
@@ -521,7 +424,7 @@ void ZoomImageBoxWindow::PaintBackground(const Surface& surface, const Rect& r, 
 
 void ZoomImageBoxWindow::PaintStretched(const Rect& r, const Rect& clip) {
   Gdi& g = *gdi_;
-  const Surface surface = g.back.View();
+  const Surface surface = View(g.back);
   PaintBackground(surface, r, clip);
   if (const DisplayPicture* d = g.Display(picture_, options_.transparent))
     StretchDraw(surface, r, d->bitmap, d->hasAlpha, clip);
@@ -573,7 +476,7 @@ bool ZoomImageBoxWindow::PaintResampled(const Rect& r, const Rect& clip) {
       Bitmap scaled;
       const bool hasAlpha = src.pixelFormat == PixelFormat::pf32bit;
       ResampleBitmap(src, scaled, part.Width(), part.Height(), hasAlpha);
-      const Surface surface = g.smooth.View();
+      const Surface surface = View(g.smooth);
       PaintBackground(surface, Rect::FromBounds(-part.left, -part.top, r.Width(), r.Height()),
                       whole);
       StretchDraw(surface, whole, scaled, hasAlpha, whole);
@@ -589,7 +492,7 @@ bool ZoomImageBoxWindow::PaintResampled(const Rect& r, const Rect& clip) {
       }
       Bitmap flat, scaled;
       if (!FlattenOnto(isWhole ? *source : cropped, options_.resampleBackColor, flat)) return false;
-      const Surface surface = g.smooth.View();
+      const Surface surface = View(g.smooth);
       imagebox::FillRect(surface, whole, options_.resampleBackColor, whole);
       if (ResampleBitmap(flat, scaled, part.Width(), part.Height(), false))
         StretchDraw(surface, whole, scaled, false, whole);
@@ -665,17 +568,6 @@ void ZoomImageBoxWindow::StartTimer() {
 
 // ---- Input -------------------------------------------------------------------------------------------
 
-ShiftState ZoomImageBoxWindow::KeyShift() const {
-  ShiftState s = ssNone;
-  if (GetKeyState(VK_SHIFT) < 0) s = s | ssShift;
-  if (GetKeyState(VK_CONTROL) < 0) s = s | ssCtrl;
-  if (GetKeyState(VK_MENU) < 0) s = s | ssAlt;
-  if (GetKeyState(VK_LBUTTON) < 0) s = s | ssLeft;
-  if (GetKeyState(VK_RBUTTON) < 0) s = s | ssRight;
-  if (GetKeyState(VK_MBUTTON) < 0) s = s | ssMiddle;
-  return s;
-}
-
 void ZoomImageBoxWindow::Guard(const std::function<void()>& body) {
   try {
     body();
@@ -693,41 +585,9 @@ void ZoomImageBoxWindow::ReportError(const std::exception& e) {
   }
 }
 
-LRESULT CALLBACK ZoomImageBoxWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<ZoomImageBoxWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<ZoomImageBoxWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->StopTimer();
-    self->hwnd_ = nullptr;
-    self->label_ = nullptr;
-    return DefWindowProcW(hwnd, msg, wp, lp);
-  }
-  // Nothing may unwind through the system's message dispatch (out of memory in a paint, say).
-  try {
-    return self->OnMessage(msg, wp, lp);
-  } catch (const std::exception& e) {
-    self->ReportError(e);
-  } catch (...) {
-  }
-  return DefWindowProcW(hwnd, msg, wp, lp);
-}
+void ZoomImageBoxWindow::OnWindowError(const std::exception& e) { ReportError(e); }
 
-LRESULT ZoomImageBoxWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  auto mouseButton = [](UINT m) {
-    switch (m) {
-      case WM_LBUTTONDOWN:
-      case WM_LBUTTONUP: return MouseButton::Left;
-      case WM_RBUTTONDOWN:
-      case WM_RBUTTONUP: return MouseButton::Right;
-      default: return MouseButton::Middle;
-    }
-  };
+LRESULT ZoomImageBoxWindow::OnMessage(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
   auto overImage = [&](ClientPoint p) {
     const Rect& b = box_.Image().bounds;
     RECT rc;
@@ -736,6 +596,14 @@ LRESULT ZoomImageBoxWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
            p.y >= 0 && p.x < rc.right && p.y < rc.bottom;
   };
   switch (msg) {
+    case WM_NCCREATE:
+      hwnd_ = window;
+      break;
+    case WM_NCDESTROY:
+      StopTimer();
+      hwnd_ = nullptr;
+      label_ = nullptr;
+      return DefWindowProcW(window, msg, wp, lp);
     case WM_ERASEBKGND:
       return 1;  // everything is painted from the buffer
     case WM_PAINT:
@@ -770,7 +638,7 @@ LRESULT ZoomImageBoxWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
       uint16_t key = static_cast<uint16_t>(wp);
-      const ShiftState shift = KeyShift();
+      const ShiftState shift = KeyboardShiftState();
       bool consumed = false;
       Guard([&] {
         if (OnKeyPreview) OnKeyPreview(key, shift);
@@ -780,14 +648,7 @@ LRESULT ZoomImageBoxWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     }
     case WM_MOUSEWHEEL: {
-      ShiftState shift = ssNone;
-      const WORD keys = GET_KEYSTATE_WPARAM(wp);
-      if (keys & MK_SHIFT) shift = shift | ssShift;
-      if (keys & MK_CONTROL) shift = shift | ssCtrl;
-      if (GetKeyState(VK_MENU) < 0) shift = shift | ssAlt;
-      if (keys & MK_LBUTTON) shift = shift | ssLeft;
-      if (keys & MK_RBUTTON) shift = shift | ssRight;
-      if (keys & MK_MBUTTON) shift = shift | ssMiddle;
+      const ShiftState shift = WheelShiftState(wp);
       wheelRest_ += GET_WHEEL_DELTA_WPARAM(wp);
       Guard([&] {
         for (; wheelRest_ >= WHEEL_DELTA; wheelRest_ -= WHEEL_DELTA) box_.MouseWheel(true, shift);
@@ -799,11 +660,11 @@ LRESULT ZoomImageBoxWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {
       const ClientPoint p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-      const MouseButton button = mouseButton(msg);
+      const MouseButton button = MessageMouseButton(msg);
       SetCapture(hwnd_);
       const bool onImage = overImage(p);
       if (button == MouseButton::Left) captureOnImage_ = onImage;
-      const ShiftState shift = KeyShift();
+      const ShiftState shift = KeyboardShiftState();
       Guard([&] {
         if (onImage)
           box_.ImageMouseDown(button, shift, box_.ToPicture(p));
@@ -815,7 +676,7 @@ LRESULT ZoomImageBoxWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEMOVE: {
       const ClientPoint p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
       if (captureOnImage_ || overImage(p)) {
-        const ShiftState shift = KeyShift();
+        const ShiftState shift = KeyboardShiftState();
         Guard([&] { box_.ImageMouseMove(shift, box_.ToPicture(p)); });
       }
       return 0;
@@ -824,11 +685,11 @@ LRESULT ZoomImageBoxWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
       const ClientPoint p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-      const MouseButton button = mouseButton(msg);
+      const MouseButton button = MessageMouseButton(msg);
       const bool toImage = button == MouseButton::Left ? captureOnImage_ || overImage(p) : overImage(p);
       if (button == MouseButton::Left) captureOnImage_ = false;
       if (!(wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && GetCapture() == hwnd_) ReleaseCapture();
-      if (toImage) Guard([&] { box_.ImageMouseUp(button, KeyShift(), box_.ToPicture(p)); });
+      if (toImage) Guard([&] { box_.ImageMouseUp(button, KeyboardShiftState(), box_.ToPicture(p)); });
       break;  // the default procedure turns a right release into WM_CONTEXTMENU
     }
     case WM_CAPTURECHANGED:

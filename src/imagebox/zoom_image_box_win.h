@@ -40,10 +40,8 @@ class ZoomImageBoxWindow : private IZoomBoxView {
   // Creates the window as a visible child of `parent` covering `bounds` (parent client
   // coordinates). False when the window cannot be made (or already exists).
   bool Create(HWND parent, const RECT& bounds, int controlId = 0);
-  // The window class lives in the module that holds this code; registered by the first Create.
-  // The library's detach calls UnregisterWindowClass when the process is not exiting.
-  static bool RegisterWindowClass();
-  static void UnregisterWindowClass();
+  // The window class lives in the module that holds this code; registered by the first Create
+  // (platform/window_win.h), released with the plug-in's other classes.
   HWND Handle() const { return hwnd_; }
 
   // Zoom, fit, scrolling, options and the box's events.
@@ -97,11 +95,13 @@ class ZoomImageBoxWindow : private IZoomBoxView {
   enum class LastPaint { None, Stretched, Resampled };
   LastPaint LastPicturePaint() const { return lastPaint_; }
 
+  // The window procedure's side (platform/window_win.h): messages, and the error route.
+  LRESULT OnMessage(HWND window, UINT msg, WPARAM wp, LPARAM lp);
+  void OnWindowError(const std::exception& e);
+
  private:
   struct Gdi;  // GDI objects (DIB sections, memory DCs, brushes): zoom_image_box_win.cpp
 
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
 
   // IZoomBoxView
   void LayoutChanged() override;
@@ -120,7 +120,6 @@ class ZoomImageBoxWindow : private IZoomBoxView {
   void StopTimer();
   void StartTimer();
   Rect DisplayRect() const;  // in box coordinates
-  ShiftState KeyShift() const;
   void Guard(const std::function<void()>& body);
   void ReportError(const std::exception& e);
 

@@ -5,19 +5,12 @@
 #include <stdexcept>
 
 #include "platform/dir_list.h"
-#include "base/utf.h"
+#include "platform/window_win.h"
 
 namespace pictara {
 namespace {
 
-std::wstring Wide(std::string_view text) {
-  const std::u16string w = Utf8ToUtf16(text);
-  return std::wstring(w.begin(), w.end());
-}
 
-std::string Narrow(const wchar_t* text) {
-  return Utf16ToUtf8(reinterpret_cast<const char16_t*>(text));
-}
 
 struct FindCloser {
   void operator()(HANDLE h) const { FindClose(h); }

@@ -4,22 +4,9 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "base/utf.h"
+#include "platform/window_win.h"
 
 namespace pictara {
-
-namespace {
-
-std::wstring Wide(const std::string& name) {
-  const std::u16string w = Utf8ToUtf16(name);
-  return std::wstring(w.begin(), w.end());
-}
-
-std::string Narrow(const wchar_t* text, size_t length) {
-  return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text), length));
-}
-
-}  // namespace
 
 std::optional<std::string> ReadFileBytes(const std::string& name, int64_t maxBytes) {
   HANDLE h = CreateFileW(Wide(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -113,8 +100,8 @@ std::string TempFolder() {
     longName.resize(m + 1);
     m = GetLongPathNameW(temp.data(), longName.data(), static_cast<DWORD>(longName.size()));
   }
-  std::string folder = (m == 0 || m > longName.size()) ? Narrow(temp.data(), n)
-                                                        : Narrow(longName.data(), m);
+  std::string folder = (m == 0 || m > longName.size()) ? Narrow(std::wstring_view(temp.data(), n))
+                                                        : Narrow(std::wstring_view(longName.data(), m));
   if (folder.empty() || folder.back() != kPathSeparator) folder += kPathSeparator;
   return folder;
 }
@@ -125,7 +112,7 @@ std::optional<std::string> ShortPathName(const std::string& name, size_t bufferC
   const DWORD n = GetShortPathNameW(Wide(name).c_str(), buf.data(), static_cast<DWORD>(bufferChars));
   // 0: failure; a value not below the buffer size is the length the name would need.
   if (n == 0 || n >= bufferChars) return std::nullopt;
-  return Narrow(buf.data(), n);
+  return Narrow(std::wstring_view(buf.data(), n));
 }
 
 std::optional<std::string> FindProgramOnPath(const std::string&) { return std::nullopt; }

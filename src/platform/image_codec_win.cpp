@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "platform/image_codec.h"
 #include "platform/image_codec_wic_win.h"
+#include "platform/window_win.h"
 #include "base/utf.h"
 
 namespace pictara {
@@ -422,8 +423,7 @@ std::optional<Bitmap> ReadBmp(std::string_view bytes, std::string* error) {
 bool WritePngFile(const std::string& name, const PngImage& image, std::string* error) {
   std::optional<std::string> data = EncodePng(image, error);
   if (!data) return false;
-  std::u16string wide = Utf8ToUtf16(name);
-  HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(wide.c_str()), GENERIC_WRITE, 0, nullptr,
+  HANDLE file = CreateFileW(Wide(name).c_str(), GENERIC_WRITE, 0, nullptr,
                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     SetError(error, "Cannot write the PNG file");

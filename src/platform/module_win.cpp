@@ -3,30 +3,11 @@
 #include <shlwapi.h>
 
 #include "platform/module.h"
-#include "base/utf.h"
+#include "platform/window_win.h"
 
 namespace pictara {
-namespace {
-
-std::wstring Wide(const std::string& text) {
-  const std::u16string w = Utf8ToUtf16(text);
-  return std::wstring(w.begin(), w.end());
-}
-
-std::string Narrow(const std::wstring& text) {
-  return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
-}
-
-}  // namespace
-
 std::string ModuleFolder() {
-  HMODULE module = nullptr;
-  // The address of this function lies inside the plug-in library, so this finds the library and
-  // not the host program that loaded it.
-  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                          reinterpret_cast<LPCWSTR>(&ModuleFolder), &module)) {
-    return {};
-  }
+  HMODULE module = PluginModule();
   std::wstring name(MAX_PATH, L'\0');
   for (;;) {
     const DWORD n = GetModuleFileNameW(module, name.data(), static_cast<DWORD>(name.size()));

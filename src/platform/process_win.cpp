@@ -2,16 +2,12 @@
 #include <shellapi.h>
 
 #include "platform/process.h"
-#include "base/utf.h"
+#include "platform/window_win.h"
 
 namespace pictara {
 
 namespace {
 
-std::wstring Wide(const std::string& text) {
-  const std::u16string w = Utf8ToUtf16(text);
-  return std::wstring(w.begin(), w.end());
-}
 
 int ShowCommand(TShowMode mode) {
   switch (mode) {

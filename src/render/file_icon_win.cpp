@@ -3,15 +3,15 @@
 #include <shellapi.h>
 
 #include "platform/files.h"
-#include "base/utf.h"
+#include "platform/window_win.h"
 
 namespace pictara {
 
 UniqueIcon GetFileIcon(const std::string& FileName, uint8_t SizeFlag) {
   if (!FileExists(FileName)) return nullptr;
-  const std::u16string wide = Utf8ToUtf16(FileName);
+  const std::wstring wide = Wide(FileName);
   SHFILEINFOW info{};
-  if (SHGetFileInfoW(reinterpret_cast<const wchar_t*>(wide.c_str()), 0, &info, sizeof info,
+  if (SHGetFileInfoW(wide.c_str(), 0, &info, sizeof info,
                      SHGFI_ICON | SizeFlag) == 0)
     return nullptr;
   return UniqueIcon(info.hIcon);  // null when the shell gave none

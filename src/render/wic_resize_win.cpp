@@ -1,6 +1,6 @@
 #include "render/wic_resize_win.h"
 
-#include "base/utf.h"
+#include "platform/window_win.h"
 #include "render/raster.h"
 
 namespace pictara {
@@ -20,8 +20,8 @@ wic::ComPtr<IWICBitmapSource> WicScale(IWICImagingFactory* factory, IWICBitmapSo
 
 Bitmap LoadResourceBitmap(HMODULE module, const std::string& name, int32_t width, int32_t height,
                           TWicResizeMode mode) {
-  const std::u16string wideName = Utf8ToUtf16(name);
-  const auto* resName = reinterpret_cast<const wchar_t*>(wideName.c_str());
+  const std::wstring wideName = Wide(name);
+  const wchar_t* resName = wideName.c_str();
   HRSRC info = FindResourceW(module, resName, MAKEINTRESOURCEW(10) /* RT_RCDATA */);
   HGLOBAL handle = info ? LoadResource(module, info) : nullptr;
   const void* data = handle ? LockResource(handle) : nullptr;
@@ -72,10 +72,7 @@ Bitmap LoadResourceBitmap(HMODULE module, const std::string& name, int32_t width
 }
 
 Bitmap LoadResourceBitmap(const std::string& name, int32_t width, int32_t height, TWicResizeMode mode) {
-  HMODULE self = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&ArrowGlyphSize), &self);
-  return LoadResourceBitmap(self, name, width, height, mode);
+  return LoadResourceBitmap(PluginModule(), name, width, height, mode);
 }
 
 }  // namespace pictara

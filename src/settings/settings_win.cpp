@@ -2,19 +2,10 @@
 // other key and section of the file alone.
 #include <windows.h>
 
-#include "base/utf.h"
+#include "platform/window_win.h"
 #include "settings/settings.h"
 
 namespace pictara {
-namespace {
-
-std::wstring Wide(std::string_view text) {
-  const std::u16string w = Utf8ToUtf16(text);
-  return std::wstring(w.begin(), w.end());
-}
-
-}  // namespace
-
 void SaveColorSettings(const TSettings& settings, const std::string& iniFileName) {
   try {
     const std::wstring file = Wide(iniFileName);

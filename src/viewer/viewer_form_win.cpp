@@ -13,14 +13,9 @@
 #include "settings/settings.h"
 #include "viewer/form_layout.h"
 
-// The module this code is linked into: the plug-in library, never the host program.
-extern "C" IMAGE_DOS_HEADER __ImageBase;
-
 namespace pictara {
 
 namespace {
-
-HINSTANCE OwnModule() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
 
 constexpr wchar_t kPanelClass[] = L"PictaraPanel";
 // The arrow buttons never take the focus, so that the keys keep going to the picture.
@@ -41,11 +36,6 @@ COLORREF ColorToRGB(TColor c) {
   return IsSystemColor(c) ? GetSysColor(static_cast<int>(c & 0xFF)) : static_cast<COLORREF>(c & 0x00FFFFFF);
 }
 
-std::wstring Wide(const std::string& utf8) {
-  std::u16string w = Utf8ToUtf16(utf8);
-  return std::wstring(w.begin(), w.end());
-}
-
 // The busy cursor is process-wide: every plug-in window shows it while a file is rendered.
 int g_busyDepth = 0;
 
@@ -56,18 +46,6 @@ struct TArrowGlyphs {
   Bitmap Left, Right;
 };
 TArrowGlyphs g_arrowGlyphs;
-
-// Modifier keys and mouse buttons held now, in the form's terms.
-ShiftState CurrentShiftState() {
-  ShiftState s = ssNone;
-  if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
-  if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
-  if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
-  if (GetKeyState(VK_LBUTTON) < 0) s |= ssLeft;
-  if (GetKeyState(VK_RBUTTON) < 0) s |= ssRight;
-  if (GetKeyState(VK_MBUTTON) < 0) s |= ssMiddle;
-  return s;
-}
 
 // Appends the items to a system menu; `submenu` receives the handle of the reload submenu.
 void AppendMenuItems(HMENU menu, const std::vector<TMenuItem>& items, HMENU* submenu) {
@@ -174,82 +152,30 @@ void MoveChild(HWND child, const Rect& r) {
 }
 
 class TViewerWindow;
-LRESULT FormWndProcImpl(HWND, UINT, WPARAM, LPARAM);
-LRESULT PanelWndProcImpl(HWND, UINT, WPARAM, LPARAM);
-LRESULT SpeedButtonWndProcImpl(HWND, UINT, WPARAM, LPARAM);
+LRESULT FormWndProcImpl(TViewerWindow*, HWND, UINT, WPARAM, LPARAM);
+LRESULT PanelWndProcImpl(TViewerWindow*, HWND, UINT, WPARAM, LPARAM);
+LRESULT SpeedButtonWndProcImpl(TViewerWindow*, HWND, UINT, WPARAM, LPARAM);
 
-// No exception may unwind into the system's or the host's message loop. Commands report theirs
-// through the viewer's error report (TViewerWindow::Guarded); anything else (painting, layout)
-// falls back to the default handling.
-template <LRESULT (*Impl)(HWND, UINT, WPARAM, LPARAM)>
-LRESULT CALLBACK SafeWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    return Impl(window, message, wParam, lParam);
-  } catch (...) {
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-}
-
-constexpr WNDPROC FormWndProc = &SafeWndProc<FormWndProcImpl>;
-constexpr WNDPROC PanelWndProc = &SafeWndProc<PanelWndProcImpl>;
-constexpr WNDPROC SpeedButtonWndProc = &SafeWndProc<SpeedButtonWndProcImpl>;
-
-bool g_classesRegistered = false;
-
-void RegisterViewerClasses() {
-  if (g_classesRegistered) return;
-  HINSTANCE module = OwnModule();
-  struct ClassInfo {
-    const wchar_t* name;
-    WNDPROC proc;
-    HBRUSH background;
-  } const classes[] = {
-      // One pointer of extra window bytes holds the window's object; GWLP_USERDATA of the form
-      // belongs to the host side's viewer link.
-      {kViewerFormClass, FormWndProc, nullptr},
-      {kPanelClass, PanelWndProc, nullptr},
-      {kSpeedButtonClass, SpeedButtonWndProc, nullptr},
-  };
-  for (const ClassInfo& c : classes) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    if (GetClassInfoExW(module, c.name, &wc)) continue;
-    wc = WNDCLASSEXW{};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = c.proc;
-    wc.cbWndExtra = sizeof(void*);
-    wc.hInstance = module;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = c.background;
-    wc.lpszClassName = c.name;
-    if (!RegisterClassExW(&wc)) throw std::runtime_error("Cannot register the viewer window class");
-  }
-  g_classesRegistered = true;
-}
-
-template <typename T>
-T* ObjectOf(HWND window) {
-  return reinterpret_cast<T*>(GetWindowLongPtrW(window, 0));
-}
+// The three window classes of the form (platform/window_win.h); one object serves all of them.
+const WindowClass& FormClass();
+const WindowClass& PanelClass();
+const WindowClass& SpeedButtonClass();
 
 // ----------------------------------------------------------------------------------------------
 
 class TViewerWindow final : public IViewerView, public IListerWindow, public ICursor, public IImageBox {
  public:
   TViewerWindow(TfmSVG& form, HWND lister) : form_(form), lister_(lister) {
-    RegisterViewerClasses();
-    hwnd_ = CreateWindowExW(0, kViewerFormClass, L"Pictara", WS_CHILD | WS_MAXIMIZE, 0, 0, 0, 0, lister, nullptr,
-                            OwnModule(), this);
+    hwnd_ = FormClass().Create(this, WS_CHILD | WS_MAXIMIZE, lister, Rect{}, 0, L"Pictara");
     if (!hwnd_) throw std::runtime_error("Cannot create the viewer window");
     try {
       const DWORD child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-      scrollBox1_ = CreateChild(kPanelClass, child, hwnd_, idScrollBox1);
-      panBottom_ = CreateChild(kPanelClass, child, hwnd_, idPanBottom);
-      panButtons_ = CreateChild(kPanelClass, child, panBottom_, idPanButtons);
-      panInfo_ = CreateChild(kPanelClass, child, panBottom_, idPanInfo);
-      sbtPrev_ = CreateChild(kSpeedButtonClass, WS_CHILD | WS_VISIBLE, panButtons_, idSbtPrev);
-      sbtNext_ = CreateChild(kSpeedButtonClass, WS_CHILD | WS_VISIBLE, panButtons_, idSbtNext);
+      scrollBox1_ = CreateChild(PanelClass(), child, hwnd_, idScrollBox1);
+      panBottom_ = CreateChild(PanelClass(), child, hwnd_, idPanBottom);
+      panButtons_ = CreateChild(PanelClass(), child, panBottom_, idPanButtons);
+      panInfo_ = CreateChild(PanelClass(), child, panBottom_, idPanInfo);
+      sbtPrev_ = CreateChild(SpeedButtonClass(), WS_CHILD | WS_VISIBLE, panButtons_, idSbtPrev);
+      sbtNext_ = CreateChild(SpeedButtonClass(), WS_CHILD | WS_VISIBLE, panButtons_, idSbtNext);
       ApplyLayout(layout_);
     } catch (...) {
       // No destructor runs for a half-built object: its windows must not outlive it.
@@ -415,7 +341,7 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
     HWND owner = hwnd_;
     HWND active = GetActiveWindow();
     HWND activeForm = nullptr;
-    if (active && active != hwnd_ && reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(active, GWLP_HINSTANCE)) == OwnModule()) {
+    if (active && active != hwnd_ && reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(active, GWLP_HINSTANCE)) == PluginModule()) {
       activeForm = active;
       owner = active;
     }
@@ -616,15 +542,7 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
         p[3] = 0;
       }
     }
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = pixels.width;
-    bi.bmiHeader.biHeight = pixels.bottomUp ? pixels.height : -pixels.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(pixels.width), static_cast<DWORD>(pixels.height), 0, 0, 0,
-                      static_cast<UINT>(pixels.height), pixels.bits.data(), &bi, DIB_RGB_COLORS);
+    DrawBitmap(dc, pixels, x, y);
   }
 
   void ButtonClicked(HWND button) {
@@ -653,10 +571,17 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
 
   static bool BusyCursorShown() { return g_busyDepth > 0; }
 
+  // The window procedures of the three classes, and their one error route.
+  LRESULT FormMessage(HWND w, UINT m, WPARAM wp, LPARAM lp) { return FormWndProcImpl(this, w, m, wp, lp); }
+  LRESULT PanelMessage(HWND w, UINT m, WPARAM wp, LPARAM lp) { return PanelWndProcImpl(this, w, m, wp, lp); }
+  LRESULT SpeedButtonMessage(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    return SpeedButtonWndProcImpl(this, w, m, wp, lp);
+  }
+  void OnWindowError(const std::exception& e) { form_.ApplicationEvents1Exception(e); }
+
  private:
-  HWND CreateChild(const wchar_t* cls, DWORD style, HWND parent, int id) {
-    HWND w = CreateWindowExW(0, cls, L"", style, 0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                             OwnModule(), this);
+  HWND CreateChild(const WindowClass& cls, DWORD style, HWND parent, int id) {
+    HWND w = cls.Create(this, style, parent, Rect{}, id);
     if (!w) throw std::runtime_error("Cannot create a control of the viewer window");
     return w;
   }
@@ -691,12 +616,20 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   imagebox::ZoomImageBoxWindow zoom_;
 };
 
-// Binds the object passed in lpCreateParams to the window's extra bytes.
-void BindOnCreate(HWND window, UINT message, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-  }
+const WindowClass& FormClass() {
+  static const WindowClass c{kViewerFormClass, &BoundWindowProc<TViewerWindow, &TViewerWindow::FormMessage>,
+                             CS_DBLCLKS};
+  return c;
+}
+const WindowClass& PanelClass() {
+  static const WindowClass c{kPanelClass, &BoundWindowProc<TViewerWindow, &TViewerWindow::PanelMessage>,
+                             CS_DBLCLKS};
+  return c;
+}
+const WindowClass& SpeedButtonClass() {
+  static const WindowClass c{kSpeedButtonClass,
+                             &BoundWindowProc<TViewerWindow, &TViewerWindow::SpeedButtonMessage>, CS_DBLCLKS};
+  return c;
 }
 
 bool HandleSetCursor(HWND window, LPARAM lParam) {
@@ -705,10 +638,7 @@ bool HandleSetCursor(HWND window, LPARAM lParam) {
   return true;
 }
 
-LRESULT FormWndProcImpl(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  BindOnCreate(window, message, lParam);
-  TViewerWindow* self = ObjectOf<TViewerWindow>(window);
-  if (!self) return DefWindowProcW(window, message, wParam, lParam);
+LRESULT FormWndProcImpl(TViewerWindow* self, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND:
       return 1;  // the controls cover the whole form
@@ -731,7 +661,7 @@ LRESULT FormWndProcImpl(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SYSKEYDOWN: {
       // Keys reach the form itself only while the image box cannot have the focus.
       uint16_t key = static_cast<uint16_t>(wParam);
-      self->Guarded([&] { self->Form().FormKeyDown(key, CurrentShiftState()); });
+      self->Guarded([&] { self->Form().FormKeyDown(key, KeyboardShiftState()); });
       if (key == 0) return 0;
       break;
     }
@@ -741,17 +671,11 @@ LRESULT FormWndProcImpl(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SETCURSOR:
       if (HandleSetCursor(window, lParam)) return TRUE;
       break;
-    case WM_NCDESTROY:
-      SetWindowLongPtrW(window, 0, 0);
-      break;
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-LRESULT PanelWndProcImpl(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  BindOnCreate(window, message, lParam);
-  TViewerWindow* self = ObjectOf<TViewerWindow>(window);
-  if (!self) return DefWindowProcW(window, message, wParam, lParam);
+LRESULT PanelWndProcImpl(TViewerWindow* self, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND:
       return 1;
@@ -764,25 +688,18 @@ LRESULT PanelWndProcImpl(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     case WM_SETCURSOR:
       if (HandleSetCursor(window, lParam)) return TRUE;
       break;
-    case WM_NCDESTROY:
-      SetWindowLongPtrW(window, 0, 0);
-      break;
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
 // A button pressed with the left mouse button and released over it is a click. The pressed look is
 // kept in the window's property list, so the button needs no state of its own.
-LRESULT SpeedButtonWndProcImpl(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT SpeedButtonWndProcImpl(TViewerWindow* self, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   constexpr wchar_t kPressed[] = L"PictaraPressed";
-  BindOnCreate(window, message, lParam);
   if (message == WM_NCDESTROY) {
     RemovePropW(window, kPressed);
-    SetWindowLongPtrW(window, 0, 0);
     return DefWindowProcW(window, message, wParam, lParam);
   }
-  TViewerWindow* self = ObjectOf<TViewerWindow>(window);
-  if (!self) return DefWindowProcW(window, message, wParam, lParam);
   auto setPressed = [&](bool pressed) {
     if ((GetPropW(window, kPressed) != nullptr) == pressed) return;
     if (pressed) SetPropW(window, kPressed, reinterpret_cast<HANDLE>(1));
@@ -837,13 +754,6 @@ void NoteViewerWindowDestroying(HWND viewerWindow) {
   wchar_t cls[64] = {};
   if (!GetClassNameW(viewerWindow, cls, 64) || wcscmp(cls, kViewerFormClass) != 0) return;
   if (auto* self = ObjectOf<TViewerWindow>(viewerWindow)) self->NoteDestroying();
-}
-
-void UnregisterViewerClasses() {
-  if (!g_classesRegistered) return;
-  for (const wchar_t* name : {kViewerFormClass, kPanelClass, kSpeedButtonClass})
-    UnregisterClassW(name, OwnModule());
-  g_classesRegistered = false;
 }
 
 }  // namespace pictara

@@ -24,8 +24,4 @@ std::unique_ptr<TfmSVG> CreateParentedWin(HWND ParentWnd, const std::string& Fil
 // must not destroy it a second time.
 void NoteViewerWindowDestroying(HWND viewerWindow);
 
-// Window classes are registered on first use with the plug-in's own module; the library releases
-// them when it is unloaded.
-void UnregisterViewerClasses();
-
 }  // namespace pictara
