@@ -1,5 +1,6 @@
 #include "imagebox/zoom_image_box_win.h"
 
+#include "imagebox/paint_plan.h"
 #include "imagebox/surface.h"
 
 #include <windowsx.h>
@@ -76,15 +77,7 @@ struct ZoomImageBoxWindow::Gdi {
   DibSection flat;  // natural size over ResampleBackColor (no tile), for the halftone stretch
   TColor flatColor = 0;
   DibSection smooth;  // the finished smooth picture at the displayed size, 32-bit
-  struct SmoothKey {
-    int32_t width = 0, height = 0;  // displayed size
-    Rect part;                      // what the smooth bitmap covers, relative to the display
-    Rect source;                    // the block of the picture it was made from
-    bool tiled = false;
-    TColor back = 0;
-    uint64_t tileGeneration = 0;
-    friend bool operator==(const SmoothKey&, const SmoothKey&) = default;
-  } smoothKey;
+  SmoothPaintKey smoothKey;
 
   HFONT labelFont = nullptr;
   ~Gdi() {
@@ -297,8 +290,7 @@ void ZoomImageBoxWindow::SyncBounds() {
   GetClientRect(hwnd_, &rc);
   const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
   const int vbar = GetSystemMetrics(SM_CXVSCROLL), hbar = GetSystemMetrics(SM_CYHSCROLL);
-  const Size area{rc.right + ((style & WS_VSCROLL) ? vbar : 0),
-                  rc.bottom + ((style & WS_HSCROLL) ? hbar : 0)};
+  const Size area = BoxArea({rc.right, rc.bottom}, (style & WS_VSCROLL) != 0, (style & WS_HSCROLL) != 0, vbar, hbar);
   Guard([&] { box_.SetBounds(area, vbar, hbar); });
 }
 
@@ -309,7 +301,7 @@ Rect ZoomImageBoxWindow::DisplayRect() const {
   const Rect r = ComputeDisplayRect({picture_.Width(), picture_.Height()},
                                     {bounds.Width(), bounds.Height()},
                                     {box_.Image().stretch, options_.proportional, options_.center});
-  return {r.left + bounds.left, r.top + bounds.top, r.right + bounds.left, r.bottom + bounds.top};
+  return DisplayInBox(r, bounds);
 }
 
 void ZoomImageBoxWindow::OnPaintMessage() {
@@ -355,19 +347,16 @@ void ZoomImageBoxWindow::PaintBox(const RECT& paint) {
   const Rect clip{paint.left, paint.top, paint.right, paint.bottom};
   const Rect& bounds = box_.Image().bounds;
   const Rect display = DisplayRect();
-  const Rect relative{display.left - bounds.left, display.top - bounds.top,
-                      display.right - bounds.left, display.bottom - bounds.top};
+  const Rect relative{display.left - bounds.left, display.top - bounds.top, display.right - bounds.left,
+                      display.bottom - bounds.top};
   const bool opaque =
       IsImageOpaque(!picture_.Empty(), GraphicIsTransparent(picture_, options_.transparent),
                     relative, {bounds.Width(), bounds.Height()});
   const Rect client{0, 0, surface.width, surface.height};
   if (opaque) {
     // Only the bands around the picture: the picture paints everything under itself.
-    imagebox::FillRect(surface, {0, 0, client.right, bounds.top}, color_, clip);
-    imagebox::FillRect(surface, {0, bounds.bottom, client.right, client.bottom}, color_, clip);
-    imagebox::FillRect(surface, {0, bounds.top, bounds.left, bounds.bottom}, color_, clip);
-    imagebox::FillRect(surface, {bounds.right, bounds.top, client.right, bounds.bottom}, color_,
-                       clip);
+    for (const Rect& band : BandsAround(bounds, {client.right, client.bottom}))
+      imagebox::FillRect(surface, band, color_, clip);
   } else {
     imagebox::FillRect(surface, client, color_, clip);
   }
@@ -437,38 +426,24 @@ bool ZoomImageBoxWindow::PaintResampled(const Rect& r, const Rect& clip) {
   if (picture_.Empty() || r.Width() <= 0 || r.Height() <= 0) return false;
   const DisplayPicture* source = g.Display(picture_, options_.transparent);
   if (!source) return false;
-  const int32_t pw = source->bitmap.width, ph = source->bitmap.height;
+  const std::optional<SmoothPaintPlan> plan = PlanSmoothPaint(
+      {{source->bitmap.width, source->bitmap.height}, r, clip, options_.drawBackground});
+  if (!plan) return false;
+  const Rect& part = plan->part;
+  const Rect& block = plan->block;
+  const Rect& target = plan->target;
+  const bool isWhole = plan->wholePicture;
 
-  // What to resample: the whole picture at its displayed size, or, for a display too large for
-  // that, the visible part of it.
-  Rect part{0, 0, r.Width(), r.Height()};
-  Rect block{0, 0, pw, ph};
-  if (!ResampleSizeAllowed({r.Width(), r.Height()})) {
-    const Rect visible{std::max(r.left, clip.left), std::max(r.top, clip.top),
-                       std::min(r.right, clip.right), std::min(r.bottom, clip.bottom)};
-    if (visible.Width() <= 0 || visible.Height() <= 0) return false;
-    const AxisPart x = VisiblePart(pw, r.Width(), visible.left - r.left, visible.right - r.left);
-    const AxisPart y = VisiblePart(ph, r.Height(), visible.top - r.top, visible.bottom - r.top);
-    part = Rect::FromBounds(x.targetStart, y.targetStart, x.targetSize, y.targetSize);
-    block = {x.sourceStart, y.sourceStart, x.sourceEnd, y.sourceEnd};
-    if (!ResampleSizeAllowed({part.Width(), part.Height()}) || block.Width() <= 0 ||
-        block.Height() <= 0)
-      return false;
-  }
-  const Rect target{r.left + part.left, r.top + part.top, r.left + part.right, r.top + part.bottom};
-
-  const bool tiled = options_.drawBackground && g.tile.has_value();
-  const Gdi::SmoothKey key{r.Width(), r.Height(), part, block, tiled, options_.resampleBackColor,
-                           g.tileGeneration};
+  const SmoothPaintKey key{{r.Width(), r.Height()}, part, block, options_.drawBackground && g.tile.has_value(),
+                           options_.resampleBackColor, g.tileGeneration};
   if (!g.smooth.valid() || !(g.smoothKey == key)) {
     g.smoothKey = {};
     if (!g.smooth.Create(part.Width(), part.Height(), 32)) return false;
     const Rect whole{0, 0, part.Width(), part.Height()};
-    if (options_.drawBackground) {
+    if (plan->method == SmoothMethod::ResampleOverBackground) {
       // The picture resampled with its alpha, laid over the tile, which starts at the picture's
       // top-left corner. A failed resample leaves the background alone.
       Bitmap cropped;
-      const bool isWhole = block == Rect{0, 0, pw, ph};
       if (!isWhole && !CropBitmap(source->bitmap, block, cropped)) return false;
       // The whole picture is already in the pixel format the resampler wants, so its in-place
       // conversion is a no-op.
@@ -480,12 +455,11 @@ bool ZoomImageBoxWindow::PaintResampled(const Rect& r, const Rect& clip) {
       PaintBackground(surface, Rect::FromBounds(-part.left, -part.top, r.Width(), r.Height()),
                       whole);
       StretchDraw(surface, whole, scaled, hasAlpha, whole);
-    } else if (part.Width() > block.Width() || part.Height() > block.Height()) {
+    } else if (plan->method == SmoothMethod::ResampleFlattened) {
       // Enlarging: the system's halftone stretch only replicates or shifts pixels here (by half a
       // source pixel on some systems, a visible jump at a deep zoom), so the picture, flattened
       // onto ResampleBackColor, goes through the resampler instead.
       DisplayPicture cropped;
-      const bool isWhole = block == Rect{0, 0, pw, ph};
       if (!isWhole) {
         cropped.hasAlpha = source->hasAlpha;
         if (!CropBitmap(source->bitmap, block, cropped.bitmap)) return false;
@@ -588,13 +562,7 @@ void ZoomImageBoxWindow::ReportError(const std::exception& e) {
 void ZoomImageBoxWindow::OnWindowError(const std::exception& e) { ReportError(e); }
 
 LRESULT ZoomImageBoxWindow::OnMessage(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
-  auto overImage = [&](ClientPoint p) {
-    const Rect& b = box_.Image().bounds;
-    RECT rc;
-    GetClientRect(hwnd_, &rc);
-    return p.x >= b.left && p.x < b.right && p.y >= b.top && p.y < b.bottom && p.x >= 0 &&
-           p.y >= 0 && p.x < rc.right && p.y < rc.bottom;
-  };
+  auto overImage = [&](ClientPoint p) { return IsOverImage(p, box_.Image().bounds, ClientSize(hwnd_)); };
   switch (msg) {
     case WM_NCCREATE:
       hwnd_ = window;
@@ -649,10 +617,11 @@ LRESULT ZoomImageBoxWindow::OnMessage(HWND window, UINT msg, WPARAM wp, LPARAM l
     }
     case WM_MOUSEWHEEL: {
       const ShiftState shift = WheelShiftState(wp);
-      wheelRest_ += GET_WHEEL_DELTA_WPARAM(wp);
+      const WheelSteps wheel = TakeWheelSteps(wheelRest_, GET_WHEEL_DELTA_WPARAM(wp), WHEEL_DELTA);
+      wheelRest_ = wheel.rest;
       Guard([&] {
-        for (; wheelRest_ >= WHEEL_DELTA; wheelRest_ -= WHEEL_DELTA) box_.MouseWheel(true, shift);
-        for (; wheelRest_ <= -WHEEL_DELTA; wheelRest_ += WHEEL_DELTA) box_.MouseWheel(false, shift);
+        for (int32_t i = 0; i < wheel.steps; ++i) box_.MouseWheel(true, shift);
+        for (int32_t i = 0; i > wheel.steps; --i) box_.MouseWheel(false, shift);
       });
       return 0;  // handled: no default wheel scrolling, not even by the parent
     }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 #include <utility>
 
@@ -12,6 +13,7 @@
 #include "platform/window_win.h"
 #include "settings/settings.h"
 #include "viewer/form_layout.h"
+#include "viewer/form_paint.h"
 
 namespace pictara {
 
@@ -65,7 +67,7 @@ void AppendMenuItems(HMENU menu, const std::vector<TMenuItem>& items, HMENU* sub
       info.fState = (item.Enabled ? MFS_ENABLED : MFS_DISABLED) | (item.Checked ? MFS_CHECKED : MFS_UNCHECKED);
       info.wID = item.Command;
       info.dwTypeData = text.data();
-      if (item.Command == mcReloadImage) {
+      if (!item.Items.empty()) {
         HMENU sub = CreatePopupMenu();
         if (!sub) throw std::runtime_error("Cannot create the context menu");
         AppendMenuItems(sub, item.Items, nullptr);
@@ -338,20 +340,21 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   void ShowErrorBox(const std::string& text, const std::string& caption) override {
     // Owner and focus to return to: the viewer and its focused control, or another window of the
     // plug-in that is active (a dialog of this viewer) and its focused control.
-    HWND owner = hwnd_;
+    auto id = [](HWND w) { return reinterpret_cast<uintptr_t>(w); };
+    auto hwnd = [](uintptr_t w) { return reinterpret_cast<HWND>(w); };
     HWND active = GetActiveWindow();
-    HWND activeForm = nullptr;
-    if (active && active != hwnd_ && reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(active, GWLP_HINSTANCE)) == PluginModule()) {
-      activeForm = active;
-      owner = active;
-    }
-    HWND focused = GetFocus();
-    HWND control = (focused && (focused == owner || IsChild(owner, focused))) ? focused : nullptr;
+    const TErrorBoxWindows windows{
+        id(hwnd_), id(active),
+        active && reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(active, GWLP_HINSTANCE)) == PluginModule(),
+        id(GetFocus())};
+    HWND owner = hwnd(ErrorBoxOwner(windows));
+    HWND focused = hwnd(windows.focused);
+    const TErrorBoxPlan plan = PlanErrorBox(windows, focused && (focused == owner || IsChild(owner, focused)));
     std::wstring wideText = Wide(text);
     std::wstring wideCaption = Wide(caption);
-    MessageBoxW(owner, wideText.c_str(), wideCaption.c_str(), MB_ICONWARNING);
-    if (activeForm && CanFocus(activeForm)) SetFocus(activeForm);
-    if (control && CanFocus(control)) SetFocus(control);
+    MessageBoxW(hwnd(plan.owner), wideText.c_str(), wideCaption.c_str(), MB_ICONWARNING);
+    if (plan.refocusWindow && CanFocus(hwnd(plan.refocusWindow))) SetFocus(hwnd(plan.refocusWindow));
+    if (plan.refocusControl && CanFocus(hwnd(plan.refocusControl))) SetFocus(hwnd(plan.refocusControl));
   }
 
   // IListerWindow ----------------------------------------------------------------------------
@@ -372,8 +375,7 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
 
   // ICursor ----------------------------------------------------------------------------------
   void SetBusy(bool busy) override {
-    g_busyDepth += busy ? 1 : -1;
-    if (g_busyDepth < 0) g_busyDepth = 0;
+    g_busyDepth = NextBusyDepth(g_busyDepth, busy);
     SetCursor(LoadCursorW(nullptr, g_busyDepth > 0 ? IDC_WAIT : IDC_ARROW));
   }
 
@@ -503,16 +505,13 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
     else if (pressed) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
     const Bitmap& glyph = GetDlgCtrlID(button) == idSbtPrev ? prevGlyph_ : nextGlyph_;
     if (!glyph.Empty()) {
-      DrawGlyph(dc, glyph, (r.left + r.right - glyph.width) / 2 + (pressed ? 1 : 0),
-                (r.top + r.bottom - glyph.height) / 2 + (pressed ? 1 : 0));
+      DrawGlyph(dc, glyph, GlyphPosition(ToRect(r), {glyph.width, glyph.height}, pressed));
       return;
     }
     // Until the arrow glyphs are assigned, a plain triangle in the bar's text colour.
-    int size = (r.bottom - r.top) / 4;
-    int cx = (r.left + r.right) / 2 + (pressed ? 1 : 0);
-    int cy = (r.top + r.bottom) / 2 + (pressed ? 1 : 0);
-    int dir = GetDlgCtrlID(button) == idSbtPrev ? -1 : 1;
-    POINT tri[3] = {{cx + dir * size, cy}, {cx - dir * size / 2, cy - size}, {cx - dir * size / 2, cy + size}};
+    const std::array<Point, 3> corners = ArrowTriangle(ToRect(r), GetDlgCtrlID(button) == idSbtPrev, pressed);
+    POINT tri[3];
+    for (size_t i = 0; i < corners.size(); ++i) tri[i] = {corners[i].x, corners[i].y};
     COLORREF color = ColorToRGB(look_.FontColor);
     TGdiObject brush(CreateSolidBrush(color));
     TGdiObject pen(CreatePen(PS_SOLID, 1, color));
@@ -523,26 +522,10 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
     SelectObject(dc, oldPen);
   }
 
-  // A glyph's colour at its bottom-left corner is its transparent colour, as for speed buttons:
-  // those pixels show the button face.
-  void DrawGlyph(HDC dc, const Bitmap& glyph, int x, int y) {
-    Bitmap pixels = glyph;
-    if (pixels.pixelFormat != PixelFormat::pf32bit && !pixels.ConvertTo(PixelFormat::pf32bit)) return;
-    const COLORREF face = ColorToRGB(look_.Color);
-    const uint8_t* key = pixels.Row(pixels.height - 1);
-    const uint8_t kb = key[0], kg = key[1], kr = key[2];
-    for (int32_t row = 0; row < pixels.height; ++row) {
-      uint8_t* p = pixels.Row(row);
-      for (int32_t col = 0; col < pixels.width; ++col, p += 4) {
-        if (p[0] == kb && p[1] == kg && p[2] == kr) {
-          p[0] = GetBValue(face);
-          p[1] = GetGValue(face);
-          p[2] = GetRValue(face);
-        }
-        p[3] = 0;
-      }
-    }
-    DrawBitmap(dc, pixels, x, y);
+  // The glyph keyed to the button face (KeyGlyphToFace).
+  void DrawGlyph(HDC dc, const Bitmap& glyph, Point at) {
+    Bitmap pixels;
+    if (KeyGlyphToFace(glyph, ColorToRGB(look_.Color), pixels)) DrawBitmap(dc, pixels, at.x, at.y);
   }
 
   void ButtonClicked(HWND button) {
@@ -603,7 +586,6 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   HWND sbtNext_ = nullptr;
   TBottomBarLook look_;
   TFormLayout layout_;
-  TImageBoxSetup imageBoxSetup_;
   TGdiObject font_;
   std::string status_ = "Info";
   bool destroyedFromOutside_ = false;
