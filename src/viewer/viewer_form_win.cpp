@@ -23,16 +23,6 @@ constexpr wchar_t kPanelClass[] = L"PictaraPanel";
 // The arrow buttons never take the focus, so that the keys keep going to the picture.
 constexpr wchar_t kSpeedButtonClass[] = L"PictaraSpeedButton";
 
-// Control ids: they tell the panels and buttons apart in the shared window procedures.
-enum ControlId : int {
-  idScrollBox1 = 1,
-  idImgMain,
-  idPanBottom,
-  idPanButtons,
-  idPanInfo,
-  idSbtPrev,
-  idSbtNext,
-};
 
 COLORREF ColorToRGB(TColor c) {
   return IsSystemColor(c) ? GetSysColor(static_cast<int>(c & 0xFF)) : static_cast<COLORREF>(c & 0x00FFFFFF);
@@ -416,7 +406,12 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
     }
   }
 
-  // The context menu at a screen point; (-1, -1) from the keyboard: at the box's corner.
+  // The context menu belongs to the picture: a right click on the bottom bar opens none.
+  bool OwnsContextMenu(HWND from) const { return from == imgMain_ || from == scrollBox1_ || from == hwnd_; }
+
+  // The context menu at a screen point; (-1, -1) from the keyboard: at the box's corner. The
+  // menu sends its notifications (the submenu's WM_INITMENUPOPUP shows "Screen Double Size" by
+  // the Shift state when it opens); TPM_RETURNCMD keeps the choice out of WM_COMMAND.
   void ShowPopupMenu(LPARAM where) {
     POINT at{static_cast<short>(LOWORD(where)), static_cast<short>(HIWORD(where))};
     if (where == -1) {
@@ -428,7 +423,7 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
     reloadSubmenu_ = nullptr;
     AppendMenuItems(menu.Get(), items, &reloadSubmenu_);
     const UINT command = static_cast<UINT>(
-        TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, hwnd_, nullptr));
+        TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr));
     reloadSubmenu_ = nullptr;
     if (command != 0) form_.MenuCommand(command);
   }
@@ -634,7 +629,7 @@ LRESULT FormWndProcImpl(TViewerWindow* self, HWND window, UINT message, WPARAM w
       if (wParam) self->Guarded([&] { self->Form().FormShow(); });
       break;
     case WM_CONTEXTMENU:
-      self->Guarded([&] { self->ShowPopupMenu(lParam); });
+      if (self->OwnsContextMenu(reinterpret_cast<HWND>(wParam))) self->Guarded([&] { self->ShowPopupMenu(lParam); });
       return 0;
     case WM_INITMENUPOPUP:
       self->Guarded([&] { self->SubmenuOpening(reinterpret_cast<HMENU>(wParam)); });

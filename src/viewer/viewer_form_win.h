@@ -15,6 +15,18 @@ namespace pictara {
 // Window class of the form; the host finds viewer windows by it in tests and tools.
 inline constexpr wchar_t kViewerFormClass[] = L"PictaraViewer";
 
+// Control ids of the form's children (GetDlgCtrlID), for the window procedures that serve several
+// of them and for tests that find a control.
+enum TViewerControlId : int {
+  idScrollBox1 = 1,
+  idImgMain,
+  idPanBottom,
+  idPanButtons,
+  idPanInfo,
+  idSbtPrev,
+  idSbtNext,
+};
+
 // Builds a viewer inside the Lister window ParentWnd and loads FileName (TfmSVG::CreateParented
 // with the Win32 window). HandleResult is the form's window handle when the file is shown, else 0.
 std::unique_ptr<TfmSVG> CreateParentedWin(HWND ParentWnd, const std::string& FileName,

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "testbed/testbed.h"
+#include "viewer/viewer_form_win.h"
 
 namespace tb = pictara::testbed;
 
@@ -40,7 +41,7 @@ std::wstring StatusOf(HWND viewer) {
   for (HWND w : all) {
     wchar_t cls[64] = {};
     GetClassNameW(w, cls, 64);
-    if (std::wstring(cls) != L"PictaraPanel" || GetDlgCtrlID(w) != 5) continue;
+    if (std::wstring(cls) != L"PictaraPanel" || GetDlgCtrlID(w) != pictara::idPanInfo) continue;
     wchar_t text[1024] = {};
     GetWindowTextW(w, text, 1024);
     return text;

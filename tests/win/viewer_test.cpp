@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "testbed/testbed.h"
+#include "viewer/viewer_form_win.h"
 
 namespace tb = pictara::testbed;
 
@@ -47,7 +48,7 @@ HWND ImageBoxOf(HWND viewer) {
 // The status panel: the one control of the bottom bar that holds the status text.
 std::wstring StatusOf(HWND viewer) {
   for (HWND w : Descendants(viewer)) {
-    if (ClassOf(w) != L"PictaraPanel" || GetDlgCtrlID(w) != 5) continue;
+    if (ClassOf(w) != L"PictaraPanel" || GetDlgCtrlID(w) != pictara::idPanInfo) continue;
     wchar_t text[1024] = {};
     GetWindowTextW(w, text, 1024);
     return text;
@@ -246,7 +247,7 @@ TEST_F(ViewerTest, FolderThatCannotBeListedIsReportedOnceAndTheNextPressHidesThe
   EXPECT_EQ(boxes.Boxes()[0].caption, L"Pictara Error");
   HWND buttons = nullptr;
   for (HWND w : Descendants(viewer))
-    if (ClassOf(w) == L"PictaraPanel" && GetDlgCtrlID(w) == 4) buttons = w;
+    if (ClassOf(w) == L"PictaraPanel" && GetDlgCtrlID(w) == pictara::idPanButtons) buttons = w;
   ASSERT_NE(buttons, nullptr);
   EXPECT_TRUE(IsWindowVisible(buttons));
   PressKey(viewer, VK_SPACE);
@@ -371,6 +372,67 @@ TEST_F(ViewerTest, RightClickOpensTheContextMenuWithItsItemsInOrder) {
     EXPECT_EQ(g_menu.reload[3], L"Window Size\tW|c");
     own.ListCloseWindow(viewer);
   }
+}
+
+// Opens "Reload Image" with Shift held, then reads the submenu as it shows: it is filled when it
+// opens, so "Screen Double Size" appears only then.
+HMENU g_topMenu = nullptr;
+void CALLBACK ReadReloadSubmenu(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  if (HMENU sub = g_topMenu ? GetSubMenu(g_topMenu, 0) : nullptr) g_menu.reload = MenuTexts(sub);
+  BYTE state[256] = {};
+  GetKeyboardState(state);
+  state[VK_SHIFT] = 0;
+  SetKeyboardState(state);
+  EndMenu();
+}
+void CALLBACK OpenReloadSubmenuWithShift(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND popup = FindWindowW(L"#32768", nullptr);
+  if (!popup) return;
+  KillTimer(nullptr, timer);
+  g_topMenu = reinterpret_cast<HMENU>(SendMessageW(popup, 0x01E1 /* MN_GETHMENU */, 0, 0));
+  BYTE state[256] = {};
+  GetKeyboardState(state);
+  state[VK_SHIFT] = 0x80;
+  SetKeyboardState(state);
+  PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);   // "Reload Image"
+  PostMessageW(popup, WM_KEYDOWN, VK_RIGHT, 0);  // open its submenu
+  SetTimer(nullptr, 0, 300, &ReadReloadSubmenu);
+}
+
+TEST_F(ViewerTest, ReloadSubmenuShowsScreenDoubleSizeWhenOpenedWithShift) {
+  tb::ListerWindow lister({.file = kShapes});
+  HWND viewer = plugin.ListLoadW(lister.Handle(), kShapes.c_str(), 0);
+  ASSERT_NE(viewer, nullptr);
+  tb::PumpMessages();
+  g_menu = {};
+  g_topMenu = nullptr;
+  SetTimer(nullptr, 0, 50, &OpenReloadSubmenuWithShift);
+  HWND box = ImageBoxOf(viewer);
+  SendMessageW(box, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 20));
+  SendMessageW(box, WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
+  ASSERT_EQ(g_menu.reload.size(), 6u);
+  EXPECT_EQ(g_menu.reload[3], L"Screen Double Size");
+  plugin.ListCloseWindow(viewer);
+}
+
+TEST_F(ViewerTest, RightClickOnTheBottomBarOpensNoMenu) {
+  tb::ListerWindow lister({.file = kShapes});
+  HWND viewer = plugin.ListLoadW(lister.Handle(), kShapes.c_str(), 0);
+  ASSERT_NE(viewer, nullptr);
+  tb::PumpMessages();
+  HWND info = nullptr;
+  for (HWND w : Descendants(viewer))
+    if (ClassOf(w) == L"PictaraPanel" && GetDlgCtrlID(w) == pictara::idPanInfo) info = w;
+  ASSERT_NE(info, nullptr);
+  g_menu = {};
+  // An open menu would run its own message loop and so this timer, which reads and closes it.
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, &ReadOpenMenu);
+  SendMessageW(info, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(info, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+  KillTimer(nullptr, timer);
+  EXPECT_TRUE(g_menu.items.empty());
+  plugin.ListCloseWindow(viewer);
 }
 
 // Counts of this process's GDI and USER objects. Wine answers GetGuiResources with 0, so there
