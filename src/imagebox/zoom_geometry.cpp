@@ -133,7 +133,7 @@ Rect ComputeDisplayRect(Size picture, Size client, const DisplayOptions& options
 }
 
 PaintPath ChoosePaintPath(const PaintInputs& in) {
-  if (!in.resample || in.isMetafile || !in.hasGraphic) return PaintPath::Stretched;
+  if (!in.resample || !in.hasGraphic) return PaintPath::Stretched;
   // Drawn at its natural size nothing is scaled, so there is nothing to improve on.
   if (in.picture.width == in.display.Width() && in.picture.height == in.display.Height())
     return PaintPath::Stretched;

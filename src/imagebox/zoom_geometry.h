@@ -116,7 +116,6 @@ enum class PaintPath {
 struct PaintInputs {
   bool resample = false;
   bool hasGraphic = false;
-  bool isMetafile = false;
   Size picture;       // natural size
   Rect display;       // ComputeDisplayRect
   int32_t resampleDelay = 300;

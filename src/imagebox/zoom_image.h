@@ -16,11 +16,9 @@
 namespace pictara::imagebox {
 
 struct ZoomImageOptions {
-  bool stretch = false;
   bool center = false;
   bool proportional = false;
   bool transparent = false;  // honour a bitmap's transparent colour
-  bool incrementalDisplay = false;
   bool resample = false;
   int32_t resampleDelay = 300;  // milliseconds; 0 resamples at once
   TColor resampleBackColor = 0x00FFFFFF;

@@ -385,7 +385,7 @@ void ZoomImageBoxWindow::PaintImage(const Rect& clip) {
   const DrawingScope drawing(drawing_);
 
   const Rect r = DisplayRect();
-  const PaintPath path = ChoosePaintPath({options_.resample, !picture_.Empty(), false,
+  const PaintPath path = ChoosePaintPath({options_.resample, !picture_.Empty(),
                                           {picture_.Width(), picture_.Height()}, r,
                                           options_.resampleDelay});
   if (options_.resample) StopTimer();

@@ -182,16 +182,6 @@ class TXmlCData : public TXmlComment {
   TXmlElementType ElementType() const override { return xeCData; }
 };
 
-class TXmlConditionalSection : public TXmlComment {
- public:
-  using TXmlComment::TXmlComment;
-  std::string_view Name() const override { return "ConditionalSection"; }
-  std::string Value() const override { return std::string(RawText()); }
-  void ParseStream(TXmlParser&) override {}
-  void WriteStream(TXmlWriter& writer) const override;
-  TXmlElementType ElementType() const override { return xeCondSection; }
-};
-
 class TXmlInstruction : public TXmlCharData {
  public:
   using TXmlCharData::TXmlCharData;
@@ -405,7 +395,6 @@ class TXmlDocument {
   TXmlNodeClosingStyle NodeClosingStyle = ncClose;
   bool SetParserEncodingAfterReadDeclaration = false;
   bool DropCommentsOnParse = false;
-  bool FixStructuralErrors = false;  // kept for callers; no repair is done
   bool AbortParsing = false;
   TXmlDebugOut OnDebugOut;
 

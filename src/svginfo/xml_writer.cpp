@@ -179,12 +179,6 @@ void TXmlCData::WriteStream(TXmlWriter& writer) const {
   writer.Write("]]>");
 }
 
-void TXmlConditionalSection::WriteStream(TXmlWriter& writer) const {
-  writer.Write("<![");
-  writer.Write(RawText());
-  writer.Write("]]>");
-}
-
 void TXmlInstruction::WriteStream(TXmlWriter& writer) const {
   writer.Indent(this);
   writer.Write("<?");

@@ -132,13 +132,12 @@ TEST(ChoosePaintPath, ResamplesOnlyScaledPictures) {
     PaintPath expected;
   };
   const Case kCases[] = {
-      {"resample off", {false, true, false, {100, 100}, scaled, 300}, PaintPath::Stretched},
-      {"metafile", {true, true, true, {100, 100}, scaled, 300}, PaintPath::Stretched},
-      {"no graphic", {true, false, false, {0, 0}, scaled, 300}, PaintPath::Stretched},
-      {"natural size", {true, true, false, {100, 100}, natural, 300}, PaintPath::Stretched},
-      {"scaled", {true, true, false, {100, 100}, scaled, 300}, PaintPath::StretchedThenTimer},
-      {"enlarged", {true, true, false, {10, 10}, natural, 300}, PaintPath::StretchedThenTimer},
-      {"no delay", {true, true, false, {100, 100}, scaled, 0}, PaintPath::Resampled},
+      {"resample off", {false, true, {100, 100}, scaled, 300}, PaintPath::Stretched},
+      {"no graphic", {true, false, {0, 0}, scaled, 300}, PaintPath::Stretched},
+      {"natural size", {true, true, {100, 100}, natural, 300}, PaintPath::Stretched},
+      {"scaled", {true, true, {100, 100}, scaled, 300}, PaintPath::StretchedThenTimer},
+      {"enlarged", {true, true, {10, 10}, natural, 300}, PaintPath::StretchedThenTimer},
+      {"no delay", {true, true, {100, 100}, scaled, 0}, PaintPath::Resampled},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
