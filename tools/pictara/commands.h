@@ -13,5 +13,7 @@ int RunInfo(const Args& args);
 int RunFormat(const Args& args);
 int RunConvert(const Args& args);
 int RunThumbnail(const Args& args);
+int RunReport(const Args& args);
+int RunTokens(const Args& args);
 
 }  // namespace pictara::tool
