@@ -1,5 +1,6 @@
 #include "source/document_report.h"
 
+#include "platform/utf.h"
 #include "svginfo/svg_info.h"
 #include "svginfo/xml_dom.h"
 
@@ -107,7 +108,9 @@ std::optional<std::string> BuildDocumentReport(std::string_view bytes) {
   line("Metadata Description: ", mDesc);
   if (!mDate.empty()) line("Metadata Date: ", mDate);
   if (embedded) text.append("\rHas at least one embedded image");
-  return text;
+  // Values come from the reader as they were in the bytes: text in an 8-bit code page without a
+  // declaration naming it is not UTF-8. Such bytes become U+FFFD, as the message box shows them.
+  return Utf16ToUtf8(Utf8ToUtf16(text));
 }
 
 }  // namespace pictara
