@@ -1,0 +1,68 @@
+#include "source/source_text.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "platform/utf.h"
+
+namespace pictara {
+namespace {
+
+using textview::TTextEncoding;
+using textview::TTextModel;
+
+TEST(SourceText, TwoStepLoading) {
+  struct Row {
+    const char* name;
+    std::string bytes;
+    TTextEncoding encoding;
+    std::string firstLine;  // UTF-8
+  };
+  const Row rows[] = {
+      {"UTF-8 without BOM", "<svg>\xD0\x9A</svg>\n", TTextEncoding::UTF8, "<svg>\xD0\x9A</svg>"},
+      {"UTF-8 with BOM", "\xEF\xBB\xBF<svg/>", TTextEncoding::UTF8, "<svg/>"},
+      {"ISO-8859-1 without BOM goes through the second loading", "<svg title=\"caf\xE9\"/>", TTextEncoding::Ansi,
+       "<svg title=\"caf\xC3\xA9\"/>"},
+      {"UTF-16 LE with BOM", std::string("\xFF\xFE<\0a\0\xE9\0>\0", 10), TTextEncoding::UTF16LE, "<a\xC3\xA9>"},
+      {"UTF-16 BE with BOM", std::string("\xFE\xFF\0<\0a\0>", 8), TTextEncoding::UTF16BE, "<a>"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    TTextModel m;
+    LoadSourceText(m, r.bytes);
+    EXPECT_EQ(m.Encoding(), r.encoding);
+    ASSERT_GE(m.LineCount(), 1u);
+    EXPECT_EQ(Utf16ToUtf8(m.Line(0)), r.firstLine);
+  }
+}
+
+TEST(SourceText, FormatReindentsAndReloadsAsUtf8) {
+  TTextModel m;
+  LoadSourceText(m, std::string("\xFF\xFE<\0s\0v\0g\0>\0<\0g\0/\0>\0<\0/\0s\0v\0g\0>\0", 30));
+  ASSERT_EQ(m.LineCount(), 1u);
+  FormatSourceText(m);
+  EXPECT_EQ(m.Encoding(), TTextEncoding::UTF8);
+  // The writer adds the declaration of the new encoding.
+  ASSERT_EQ(m.LineCount(), 4u);
+  EXPECT_EQ(Utf16ToUtf8(m.Line(0)).substr(0, 5), "<?xml");
+  EXPECT_EQ(Utf16ToUtf8(m.Line(2)), "\t<g/>");
+}
+
+TEST(SourceText, FormatOfUndeclaredEightBitTextLeavesTheViewEmpty) {
+  TTextModel m;
+  LoadSourceText(m, "<svg>caf\xE9</svg>");
+  ASSERT_EQ(m.Encoding(), TTextEncoding::Ansi);
+  EXPECT_THROW(FormatSourceText(m), std::runtime_error);
+  EXPECT_EQ(m.LineCount(), 0u);
+}
+
+TEST(SourceText, FormatOfMalformedXmlKeepsWhatTheReaderBuilt) {
+  TTextModel m;
+  LoadSourceText(m, "<svg><g></svg> <<<");
+  EXPECT_NO_THROW(FormatSourceText(m));
+}
+
+}  // namespace
+}  // namespace pictara
