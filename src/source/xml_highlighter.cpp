@@ -1,5 +1,7 @@
 #include "source/xml_highlighter.h"
 
+#include <algorithm>
+
 namespace pictara {
 
 namespace {
@@ -128,10 +130,15 @@ void TXmlHighlighter::SetRange(TRangeState state) {
   state_ = state < kRangeStateCount ? state : rsText;
 }
 
-void TXmlHighlighter::SetLine(std::u16string_view line, int /*lineNumber*/) {
+void TXmlHighlighter::SetLine(std::u16string_view line, int lineNumber) { SetLineAt(line, lineNumber, 0); }
+
+// Every scanner decides from the state and the characters from Run on (the one look back, the
+// "?" or "]" before ">", stays inside the line), so a scan resumed at a token's start with the
+// state it had there goes on exactly as the scan from the line's start did.
+void TXmlHighlighter::SetLineAt(std::u16string_view line, int /*lineNumber*/, int column) {
   line_ = line.data() ? line.data() : u"";
   len_ = line.size();
-  run_ = 0;
+  run_ = column < 0 ? 0 : std::min<size_t>(static_cast<size_t>(column), len_);
   Next();
 }
 

@@ -92,6 +92,7 @@ class TXmlHighlighter final : public TTextHighlighter {
 
   // The line must stay alive (and unchanged) while its tokens are read.
   void SetLine(std::u16string_view line, int lineNumber) override;
+  void SetLineAt(std::u16string_view line, int lineNumber, int column) override;
   void Next() override;
   bool GetEol() const override { return run_ > len_; }
   // The token's text; the terminating #0 is not part of the line, so the tkNull token at the end

@@ -29,10 +29,15 @@ enum THighlighterRole : uint8_t { hrComment, hrIdentifier, hrKeyword, hrString, 
 // Per line: SetRangeValue(state after the previous line, or after ResetRange for the first);
 // SetLine(line, n); while (!GetEol()) { token [GetTokenPos, GetRun) with GetTokenAttribute; Next(); }
 // then GetRangeValue() is the state after this line. Columns are UTF-16 indexes into the line.
+//
+// SetLineAt resumes a line at a column where a token started, with the state the scan had there:
+// the tokens from that column on are those a scan from the line's start gives. The text view
+// uses it to paint the end of a very long line without scanning all of it again.
 class TTextHighlighter {
  public:
   virtual ~TTextHighlighter() = default;
   virtual void SetLine(std::u16string_view line, int lineNumber) = 0;
+  virtual void SetLineAt(std::u16string_view line, int lineNumber, int column) = 0;
   virtual void Next() = 0;
   virtual bool GetEol() const = 0;
   virtual int GetTokenPos() const = 0;

@@ -41,7 +41,7 @@ TPaintPlan PlanPaint(TWrapLayout& layout, THighlightCache& highlight, const TSel
       vx += widths.Advance(line, visibleEnd, vx);
     }
     if (visibleEnd < row.end && line[visibleEnd] >= 0xDC00 && line[visibleEnd] <= 0xDFFF) ++visibleEnd;
-    highlight.Tokens(row.line, spans, visibleEnd);
+    highlight.Tokens(row.line, spans, row.start, visibleEnd);
     int32_t x = 0;  // from the row's start
     uint32_t col = row.start;
     for (const TTokenSpan& span : spans) {

@@ -152,6 +152,38 @@ TEST(XmlHighlighter, TokensOfEachCase) {
   }
 }
 
+// The text view resumes long lines at a token's start with the state before it: from there on the
+// tokens must be those of the scan from the line's start.
+TEST(XmlHighlighter, ResumingAtATokenStartGivesTheSameTokens) {
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    TXmlHighlighter full, resumed;
+    for (size_t n = 0; n < c.lines.size(); ++n) {
+      const std::u16string line = Utf8ToUtf16(c.lines[n]);
+      const TRangeState start = full.GetRange();
+      std::vector<std::pair<int, TRangeState>> starts;  // token start, state before it
+      std::vector<std::pair<int, TtkTokenKind>> tokens;
+      TRangeState before = start;
+      for (full.SetLine(line, 0); !full.GetEol(); full.Next()) {
+        starts.push_back({full.GetTokenPos(), before});
+        tokens.push_back({full.GetTokenPos(), full.GetTokenKind()});
+        before = full.GetRange();
+      }
+      for (size_t k = 0; k < starts.size(); ++k) {
+        resumed.SetRange(starts[k].second);
+        size_t i = k;
+        for (resumed.SetLineAt(line, 0, starts[k].first); !resumed.GetEol(); resumed.Next(), ++i) {
+          ASSERT_LT(i, tokens.size());
+          EXPECT_EQ(resumed.GetTokenPos(), tokens[i].first);
+          EXPECT_EQ(resumed.GetTokenKind(), tokens[i].second);
+        }
+        EXPECT_EQ(i, tokens.size());
+        EXPECT_EQ(resumed.GetRange(), full.GetRange());
+      }
+    }
+  }
+}
+
 TEST(XmlHighlighter, ClassesOfKindsAndDefaults) {
   TXmlHighlighter h;
   EXPECT_EQ(h.AttributeOfKind(tkNull), nullptr);

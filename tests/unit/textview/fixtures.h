@@ -28,9 +28,10 @@ class TBraceHighlighter : public TTextHighlighter {
   THighlighterAttribute inner{"Inner", "Inner", 0x00FF00, kNoColor, fsBold};
   int linesScanned = 0;
 
-  void SetLine(std::u16string_view line, int) override {
+  void SetLine(std::u16string_view line, int n) override { SetLineAt(line, n, 0); }
+  void SetLineAt(std::u16string_view line, int, int column) override {
     line_ = line;
-    run_ = 0;
+    run_ = static_cast<size_t>(column);
     ++linesScanned;
     Next();
   }

@@ -60,9 +60,38 @@ TEST(HighlightCache, StopsScanningAtTheRequestedColumn) {
   THighlightCache cache(m);
   cache.SetHighlighter(&h);
   std::vector<TTokenSpan> spans;
-  cache.Tokens(0, spans, 4);
+  cache.Tokens(0, spans, 0, 4);
   EXPECT_EQ(spans.size(), 3u);  // "aa", " ", "bb"
   EXPECT_EQ(cache.ValidLines(), 0u) << "a line not scanned to its end leaves no state";
+}
+
+TEST(HighlightCache, ALongLineResumesAtCheckpoints) {
+  std::string text;
+  while (text.size() < 5 * THighlightCache::kCheckpointSpan) text += "ab {cd {ef} } gh ";
+  const TTextModel m = ModelOf(text);
+  TBraceHighlighter h;
+  THighlightCache full(m);
+  full.SetHighlighter(&h);
+  std::vector<TTokenSpan> all;
+  full.Tokens(0, all);
+  EXPECT_GE(full.CheckpointCount(0), 4u);
+  EXPECT_EQ(full.ValidLines(), 1u);
+
+  const uint32_t from = static_cast<uint32_t>(text.size()) - 300, until = from + 100;
+  std::vector<TTokenSpan> want;
+  for (const TTokenSpan& s : all) {
+    if (s.end > from && s.start < until) want.push_back(s);
+  }
+  std::vector<TTokenSpan> part;
+  full.Tokens(0, part, from, until);
+  ASSERT_EQ(part.size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i) {
+    EXPECT_EQ(part[i].start, want[i].start);
+    EXPECT_EQ(part[i].end, want[i].end);
+    EXPECT_EQ(part[i].attribute, want[i].attribute);
+  }
+  full.Invalidate(0);
+  EXPECT_EQ(full.CheckpointCount(0), 0u);
 }
 
 TEST(PaintPlan, OnlyRowsIntersectingThePaintRectangle) {
