@@ -3,7 +3,8 @@
 // NUL), with the second byte as the first line's state (any value, also invalid ones); odd, the
 // rest through the text model's loading (UTF-8, else detection) and its lines.
 // Checked for every token: not empty, back to back, Run never past LineLength + 1, a valid state,
-// the end of the line reached in at most LineLength + 1 tokens.
+// the end of the line reached in at most LineLength + 1 tokens; and the text view's cache giving
+// the same tokens for a part of a line as for the whole.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "source/xml_highlighter.h"
+#include "textview/highlight_cache.h"
 #include "textview/text_model.h"
 
 namespace {
@@ -65,6 +67,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < model.LineCount(); ++i) {
     const std::u16string line(model.Line(i));
     ScanLine(h, line, static_cast<int>(i));
+  }
+  // The view's cache, asked for a part of the last line, gives the same tokens as the full scan
+  // (through its checkpoints when the line is long).
+  if (model.LineCount() > 0) {
+    const size_t last = model.LineCount() - 1;
+    const uint32_t len = model.LineLength(last);
+    pictara::textview::THighlightCache cache(model);
+    cache.SetHighlighter(&h);
+    std::vector<pictara::textview::TTokenSpan> all, part;
+    cache.Tokens(last, all);
+    const uint32_t from = len > 0 ? data[size - 1] * 37u % len : 0, until = from + 50;
+    cache.Tokens(last, part, from, until);
+    size_t k = 0;
+    for (const auto& s : all) {
+      if (s.end <= from || s.start >= until) continue;
+      Check(k < part.size() && part[k].start == s.start && part[k].end == s.end && part[k].attribute == s.attribute);
+      ++k;
+    }
+    Check(k == part.size());
   }
   const std::string saved = model.Save();
   Check(!saved.empty() || model.Encoding() == pictara::textview::TTextEncoding::Ansi);

@@ -6,6 +6,9 @@
 #include <string>
 
 #include "platform/utf.h"
+#include "source/document_report.h"
+#include "source/xml_highlighter.h"
+#include "textview/highlight_cache.h"
 
 namespace pictara {
 namespace {
@@ -62,6 +65,47 @@ TEST(SourceText, FormatOfMalformedXmlKeepsWhatTheReaderBuilt) {
   TTextModel m;
   LoadSourceText(m, "<svg><g></svg> <<<");
   EXPECT_NO_THROW(FormatSourceText(m));
+}
+
+}  // namespace
+}  // namespace pictara
+
+namespace pictara {
+namespace {
+
+// Hostile texts go through everything the source window does with a text: loading, highlighting
+// every line through the view's cache, the report and Format. Nothing may crash or hang.
+TEST(SourceText, HostileTextsGoThroughEveryStep) {
+  std::string nested;
+  for (int i = 0; i < 100000; ++i) nested += "<g>";
+  std::string longLine = "<svg>";
+  while (longLine.size() < (1u << 20)) longLine += "<rect x=\"1\" y=\"2\"/><!-- c --> t &amp; ";
+  const std::string texts[] = {
+      "<svg>" + nested,
+      longLine,
+      std::string(100000, '\0'),
+      std::string("\x1F\x8B\x08\x00\x00\x00\x00\x00", 8),
+      std::string("\xFF\xFE\x00\xD8<\0", 6),  // a lone surrogate in UTF-16
+  };
+  for (const std::string& t : texts) {
+    SCOPED_TRACE(t.size());
+    textview::TTextModel m;
+    LoadSourceText(m, t);
+    TXmlHighlighter h;
+    textview::THighlightCache cache(m);
+    cache.SetHighlighter(&h);
+    std::vector<textview::TTokenSpan> spans;
+    if (m.LineCount() > 0) {
+      cache.Tokens(m.LineCount() - 1, spans);
+      EXPECT_FALSE(spans.empty());
+    }
+    BuildDocumentReport(m.Save());
+    try {
+      FormatSourceText(m);
+    } catch (const std::runtime_error&) {
+      EXPECT_EQ(m.LineCount(), 0u);
+    }
+  }
 }
 
 }  // namespace
