@@ -7,26 +7,14 @@
 #include "commands.h"
 #include "source/document_report.h"
 #include "source/source_text.h"
-#include "svginfo/svg_info.h"
 #include "textview/text_model.h"
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace pictara::tool {
 
 int RunReport(const Args& args) {
-  if (args.size() != 1) {
-    std::fputs("usage: pictara report FILE\n", stderr);
-    return 2;
-  }
-  const std::optional<std::string> text = OpenSvgStream(args[0], 0);
-  if (!text) {
-    std::fprintf(stderr, "pictara: cannot read '%s'\n", args[0].c_str());
-    return 2;
-  }
+  const std::optional<std::string> text = ReadSvgArgument(args, "report FILE", 0);
+  if (!text) return 2;
   std::optional<std::string> report;
   try {
     // The report is made from the text as the source window holds it.
@@ -41,14 +29,7 @@ int RunReport(const Args& args) {
     std::fputs("pictara: no svg root element\n", stderr);
     return 1;
   }
-#ifdef _WIN32
-  _setmode(_fileno(stdout), _O_BINARY);
-#endif
-  if (std::fwrite(report->data(), 1, report->size(), stdout) != report->size() || std::fflush(stdout) != 0) {
-    std::fputs("pictara: cannot write the output\n", stderr);
-    return 2;
-  }
-  return 0;
+  return WriteStdout(*report) ? 0 : 2;
 }
 
 }  // namespace pictara::tool

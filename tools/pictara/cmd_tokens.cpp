@@ -9,7 +9,6 @@
 #include "platform/utf.h"
 #include "source/source_text.h"
 #include "source/xml_highlighter.h"
-#include "svginfo/svg_info.h"
 #include "textview/text_model.h"
 
 namespace pictara::tool {
@@ -37,15 +36,8 @@ std::string Escaped(std::u16string_view token) {
 }  // namespace
 
 int RunTokens(const Args& args) {
-  if (args.size() != 1) {
-    std::fputs("usage: pictara tokens FILE\n", stderr);
-    return 2;
-  }
-  const std::optional<std::string> text = OpenSvgStream(args[0], 0);
-  if (!text) {
-    std::fprintf(stderr, "pictara: cannot read '%s'\n", args[0].c_str());
-    return 2;
-  }
+  const std::optional<std::string> text = ReadSvgArgument(args, "tokens FILE", 0);
+  if (!text) return 2;
   textview::TTextModel model;
   try {
     LoadSourceText(model, *text);
@@ -65,15 +57,11 @@ int RunTokens(const Args& args) {
              Escaped(h.GetToken()) + '\n';
     }
     if (out.size() > (1u << 20)) {
-      std::fwrite(out.data(), 1, out.size(), stdout);
+      if (!WriteStdout(out)) return 2;
       out.clear();
     }
   }
-  if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
-    std::fputs("pictara: cannot write the output\n", stderr);
-    return 2;
-  }
-  return 0;
+  return WriteStdout(out) ? 0 : 2;
 }
 
 }  // namespace pictara::tool
