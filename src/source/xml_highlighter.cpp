@@ -413,7 +413,7 @@ void TXmlHighlighter::Comment() {
     Dispatch();
     return;
   }
-  while (!IsLineEnd(run_) && !Follows(run_, u"-->")) ++run_;
+  while (!IsLineEnd(run_) && !(line_[run_] == u'-' && Follows(run_, u"-->"))) ++run_;
 }
 
 // Processing instructions end at "?>", CDATA sections at "]>"; the kind is set by the caller.

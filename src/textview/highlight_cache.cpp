@@ -53,7 +53,7 @@ bool THighlightCache::Walk(size_t line, uint32_t from, uint32_t until, std::vect
     if (pos >= until || pos >= len) break;
     const auto end = std::min<uint32_t>(static_cast<uint32_t>(h.GetRun()), len);
     if (out && end > from && end > pos) out->push_back(TTokenSpan{pos, end, h.GetTokenAttribute()});
-    before = h.GetRangeValue();
+    if (marks) before = h.GetRangeValue();
     h.Next();
   }
   if (!h.GetEol()) {
