@@ -28,4 +28,24 @@ void FormatSourceText(textview::TTextModel& model) {
   }
 }
 
+void SetSourceWindowColours(TXmlHighlighter& h) {
+  h.fCommentAttri.Background = kNoColor;
+  h.fCommentAttri.Foreground = 0x008000;
+  for (THighlighterAttribute* value : {&h.fAttributeValueAttri, &h.fnsAttributeValueAttri}) {
+    value->Foreground = 0xFF0080;
+    value->Style = fsBold;
+  }
+  h.fAttributeAttri.Foreground = 0x0000FF;
+  h.fCDATAAttri.Foreground = 0x00A5FF;
+  h.fCDATAAttri.Style = 0;
+  h.fDocTypeAttri.Foreground = 0x000000;
+  h.fDocTypeAttri.Style = 0;
+  h.fElementAttri.Foreground = 0xFF0000;
+  h.fElementAttri.Style = 0;
+}
+
+std::string LinesCaption(size_t lineCount) { return "Lines: " + std::to_string(lineCount); }
+
+std::string SourceCaption(std::string_view fileName) { return "Source of " + std::string(fileName); }
+
 }  // namespace pictara

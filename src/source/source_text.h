@@ -2,8 +2,11 @@
 // command that re-indents them.
 #pragma once
 
+#include <cstddef>
+#include <string>
 #include <string_view>
 
+#include "source/xml_highlighter.h"
 #include "textview/text_model.h"
 
 namespace pictara {
@@ -17,5 +20,14 @@ void LoadSourceText(textview::TTextModel& model, std::string_view bytes);
 // declaration), written back readable in UTF-8 and loaded into the view as UTF-8. When the
 // writer's output is not valid UTF-8 the view stays empty and std::runtime_error says why.
 void FormatSourceText(textview::TTextModel& model);
+
+// The source window's own colours over the highlighter's defaults: green comments without
+// background, bold 0xFF0080 values, red attribute names, orange CDATA, black DOCTYPE, blue
+// element names (CDATA, DOCTYPE and element names neither bold nor italic).
+void SetSourceWindowColours(TXmlHighlighter& highlighter);
+
+// "Lines: 3"; and the window's caption "Source of " + the file name.
+std::string LinesCaption(size_t lineCount);
+std::string SourceCaption(std::string_view fileName);
 
 }  // namespace pictara

@@ -41,6 +41,34 @@ TEST(SourceText, TwoStepLoading) {
   }
 }
 
+TEST(SourceText, WindowColoursAndCaptions) {
+  TXmlHighlighter h;
+  SetSourceWindowColours(h);
+  struct Row {
+    const THighlighterAttribute& attr;
+    TColor fore, back;
+    TFontStyles style;
+  };
+  const Row rows[] = {
+      {h.fCommentAttri, 0x008000, kNoColor, fsBold | fsItalic},
+      {h.fAttributeValueAttri, 0xFF0080, kNoColor, fsBold},
+      {h.fnsAttributeValueAttri, 0xFF0080, kNoColor, fsBold},
+      {h.fAttributeAttri, 0x0000FF, kNoColor, 0},
+      {h.fCDATAAttri, 0x00A5FF, kNoColor, 0},
+      {h.fDocTypeAttri, 0x000000, kNoColor, 0},
+      {h.fElementAttri, 0xFF0000, kNoColor, 0},
+      {h.fSymbolAttri, 0xFF0000, kNoColor, 0},  // unchanged default
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.attr.Name);
+    EXPECT_EQ(r.attr.Foreground, r.fore);
+    EXPECT_EQ(r.attr.Background, r.back);
+    EXPECT_EQ(r.attr.Style, r.style);
+  }
+  EXPECT_EQ(LinesCaption(3), "Lines: 3");
+  EXPECT_EQ(SourceCaption("C:\\a b.svg"), "Source of C:\\a b.svg");
+}
+
 TEST(SourceText, FormatReindentsAndReloadsAsUtf8) {
   TTextModel m;
   LoadSourceText(m, std::string("\xFF\xFE<\0s\0v\0g\0>\0<\0g\0/\0>\0<\0/\0s\0v\0g\0>\0", 30));
