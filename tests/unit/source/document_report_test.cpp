@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <zlib.h>
+
 namespace pictara {
 namespace {
 
@@ -166,6 +168,18 @@ TEST(DocumentReport, ThroughTheTool) {
   // Declared, the same bytes are read right.
   EXPECT_EQ(run("report " + write("latin.svg", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><svg title=\"caf\xE9\"/>"), out), 0);
   EXPECT_NE(out.find("Title: caf\xC3\xA9\r"), std::string::npos);
+  // A gzip-compressed file gives the report of its decompressed text.
+  {
+    const std::string gz = (dir / "packed.svgz").string();
+    gzFile f = gzopen(gz.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    const Case first = Cases()[0];
+    const std::string& doc = first.document;
+    gzwrite(f, doc.data(), static_cast<unsigned>(doc.size()));
+    gzclose(f);
+    EXPECT_EQ(run("report " + gz, out), 0);
+    EXPECT_EQ(out, first.report);
+  }
   EXPECT_EQ(run("report " + write("html.svg", "<html/>"), out), 1);
   EXPECT_EQ(out, "");
   EXPECT_EQ(run("report " + (dir / "missing.svg").string(), out), 2);
