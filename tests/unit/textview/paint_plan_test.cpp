@@ -126,14 +126,25 @@ TEST(PaintPlan, OnlyRowsIntersectingThePaintRectangle) {
   EXPECT_EQ(end.blankTop, 20);
 }
 
-TEST(PaintPlan, RunsSplitByClassAndSelection) {
-  const TTextModel m = ModelOf("ab {cd} ef\nxy");
-  TCharWidths widths(FixedWidth);
-  TWrapLayout layout(m, widths);
-  layout.Reset(0);
+// A text laid out without word wrap, the brace highlighter attached.
+struct Highlighted {
+  explicit Highlighted(const std::string& text) : m(ModelOf(text)), layout(m, widths), cache(m) {
+    layout.Reset(0);
+    cache.SetHighlighter(&h);
+  }
+  TTextModel m;
+  TCharWidths widths{FixedWidth};
+  TWrapLayout layout;
   TBraceHighlighter h;
-  THighlightCache cache(m);
-  cache.SetHighlighter(&h);
+  THighlightCache cache;
+};
+
+TEST(PaintPlan, RunsSplitByClassAndSelection) {
+  Highlighted t("ab {cd} ef\nxy");
+  const TTextModel& m = t.m;
+  TWrapLayout& layout = t.layout;
+  THighlightCache& cache = t.cache;
+  const TBraceHighlighter& h = t.h;
   TViewGeometry view;
   view.rowHeight = 10;
   view.clientWidth = 500;
@@ -171,18 +182,9 @@ TEST(PaintPlan, RunsSplitByClassAndSelection) {
 }
 
 TEST(PaintPlan, ALongLineWithoutWrapCostsOnlyWhatIsVisible) {
-  std::string line(2'000'000, 'a');
-  const TTextModel m = ModelOf(line);
-  int measured = 0;
-  TCharWidths widths([&](char32_t c) {
-    ++measured;
-    return FixedWidth(c);
-  });
-  TWrapLayout layout(m, widths);
-  layout.Reset(0);
-  TBraceHighlighter h;
-  THighlightCache cache(m);
-  cache.SetHighlighter(&h);
+  Highlighted t(std::string(2'000'000, 'a'));
+  TWrapLayout& layout = t.layout;
+  THighlightCache& cache = t.cache;
   TViewGeometry view;
   view.rowHeight = 10;
   view.clientWidth = 300;
