@@ -8,15 +8,8 @@
 namespace pictara::tool {
 
 int RunInfo(const Args& args) {
-  if (args.size() != 1) {
-    std::fputs("usage: pictara info FILE\n", stderr);
-    return 2;
-  }
-  const std::optional<std::string> text = OpenSvgStream(args[0], 102400);
-  if (!text) {
-    std::fprintf(stderr, "pictara: cannot read '%s'\n", args[0].c_str());
-    return 2;
-  }
+  const std::optional<std::string> text = ReadSvgArgument(args, "info FILE", 102400);
+  if (!text) return 2;
   TSVGInfo info;
   const bool ok = ReadSvgInfo(*text, info);
   if (ok) {

@@ -1,5 +1,6 @@
 // pictara: command-line access to the plug-in's core (SVG info, formatting, conversion,
-// thumbnails). Arguments are taken as UTF-8 (converted from UTF-16 on Windows).
+// thumbnails, the document report, the highlighter's tokens). Arguments are taken as UTF-8
+// (converted from UTF-16 on Windows).
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -24,6 +25,8 @@ constexpr Command kCommands[] = {
     {"convert", pictara::tool::RunConvert,
      "convert FILE -o OUT [--size WxH] [--dont-enlarge] [--renderer rsvg|magick|inkscape]"},
     {"thumbnail", pictara::tool::RunThumbnail, "thumbnail FILE --size WxH -o OUT.png"},
+    {"report", pictara::tool::RunReport, "report FILE"},
+    {"tokens", pictara::tool::RunTokens, "tokens FILE"},
 };
 
 int Usage() {
