@@ -12,6 +12,7 @@
 #include "platform/window_win.h"
 #include "settings/settings.h"
 #include "viewer/form_layout.h"
+#include "viewer/viewer_dialogs_win.h"
 
 // The module this code is linked into: the plug-in library, never the host program.
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -242,6 +243,7 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
     hwnd_ = CreateWindowExW(0, kViewerFormClass, L"Pictara", WS_CHILD | WS_MAXIMIZE, 0, 0, 0, 0, lister, nullptr,
                             OwnModule(), this);
     if (!hwnd_) throw std::runtime_error("Cannot create the viewer window");
+    dialogs_.SetOwner(hwnd_);
     try {
       const DWORD child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
       scrollBox1_ = CreateChild(kPanelClass, child, hwnd_, idScrollBox1);
@@ -428,6 +430,10 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
     if (control && CanFocus(control)) SetFocus(control);
   }
 
+  IViewerDialogs& Dialogs() override { return dialogs_; }
+  IClipboard& Clipboard() override { return dialogs_; }
+  std::optional<std::string> ResourceBytes(const std::string& name) override { return PluginResourceBytes(name); }
+
   // IListerWindow ----------------------------------------------------------------------------
   bool IsTopLevel() const override { return IsTopLevelWindow(lister_); }
   void PostKeyDown(uint32_t virtualKey) override { PostMessageW(lister_, WM_KEYDOWN, virtualKey, 0); }
@@ -462,6 +468,13 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   void UpdateImageInfo() override { zoom_.UpdateImageInfo(); }
   void SetResample(bool value) override { zoom_.SetResample(value); }
   void SetResampleBackColor(TColor color) override { zoom_.SetResampleBackColor(color); }
+  void SetColor(TColor color) override { zoom_.SetColor(color); }
+  void SetDrawBackground(bool value) override { zoom_.SetDrawBackground(value); }
+  bool HasBackgroundPicture() const override { return !zoom_.BackgroundPicture().Empty(); }
+  void SetBackgroundPicture(const Picture& tile) override { zoom_.SetBackgroundPicture(tile); }
+  void Repaint() override {
+    if (zoom_.Handle()) InvalidateRect(zoom_.Handle(), nullptr, FALSE);
+  }
 
   // Window side --------------------------------------------------------------------------------
   TfmSVG& Form() { return form_; }
@@ -687,6 +700,7 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   HMENU reloadSubmenu_ = nullptr;
   TFormSize scrollBoxSize_{-1, -1};
   Bitmap prevGlyph_, nextGlyph_;
+  TViewerDialogsWin dialogs_;
   // Last member: its window goes before the rest of the object.
   imagebox::ZoomImageBoxWindow zoom_;
 };
