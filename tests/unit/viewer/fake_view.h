@@ -192,6 +192,9 @@ class FakeView : public IViewerView {
     if (options_.imageBoxThrows) throw std::runtime_error("no image box");
     log_.imageBox = setup;
     imageBox.setup = setup;
+    imageBox.color = setup.Color;
+    imageBox.drawBackground = setup.DrawBackground;
+    imageBox.resample = setup.Resample;
     imageBox.box.SetImageFitOnlyBig(setup.ImageFitOnlyBig);
     imageBox.box.SetImageFitToWindow(setup.ImageFitToWindow);
     imageBox.box.SetImageCenter(setup.ImageCenter);
