@@ -121,9 +121,9 @@ int32_t SpinPositionFromText(const std::string& text, int32_t current) {
 }
 
 TfmSize::TfmSize(int32_t width, int32_t height, const std::string& formatName, TFormSize screen) {
-  std::string info = kSizeDialogInfoFormat;
-  info.replace(info.find("%s"), 2, formatName);
-  info_ = std::move(info);
+  const std::string_view format(kSizeDialogInfoFormat);
+  const size_t at = format.find("%s");
+  info_.append(format.substr(0, at)).append(formatName).append(format.substr(at + 2));
   SetWidthPosition(width);
   SetHeightPosition(height);
   rows_ = DesignSizeRows();
