@@ -14,6 +14,7 @@
 
 #include "render/convert.h"
 #include "settings/settings.h"
+#include "viewer/convert_file.h"
 #include "viewer/key_commands.h"
 #include "viewer/navigation.h"
 #include "viewer/popup_menu.h"
