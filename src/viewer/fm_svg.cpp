@@ -3,8 +3,14 @@
 #include <utility>
 
 #include "platform/files.h"
+#include "platform/image_codec.h"
+#include "platform/module.h"
 #include "render/raster.h"
 #include "render/wic_resize.h"
+#include "viewer/busy_cursor.h"
+#include "viewer/clipboard_copy.h"
+#include "viewer/colours.h"
+#include "viewer/convert_file.h"
 #include "viewer/error_report.h"
 #include "viewer/fit_toggle.h"
 #include "viewer/status_text.h"
@@ -12,18 +18,6 @@
 namespace pictara {
 
 namespace {
-
-// The hourglass from here to the end of the scope, also when a step raises.
-class TBusyCursorScope {
- public:
-  explicit TBusyCursorScope(ICursor& cursor) : cursor_(cursor) { cursor_.SetBusy(true); }
-  ~TBusyCursorScope() { cursor_.SetBusy(false); }
-  TBusyCursorScope(const TBusyCursorScope&) = delete;
-  TBusyCursorScope& operator=(const TBusyCursorScope&) = delete;
-
- private:
-  ICursor& cursor_;
-};
 
 // The converter's raster file belongs to the load that asked for it: deleted however the load ends.
 class TRasterFile {
@@ -81,6 +75,9 @@ std::unique_ptr<TfmSVG> TfmSVG::CreateParented(const TViewerEnvironment& env, co
       return ConvertSvg(file, size, magick, helper, inkscape, dontEnlarge, w, h);
     };
   }
+  form->saveColorSettings_ = env.SaveColorSettings;
+  if (!form->saveColorSettings_) form->saveColorSettings_ = [] { pictara::SaveColorSettings(); };
+  form->pluginFolder_ = env.PluginFolder.empty() ? ModuleFolder() : env.PluginFolder;
   form->folder_ = TFolderSource::System();
   form->view_ = env.CreateView(*form);
   HandleResult = 0;
@@ -101,6 +98,9 @@ std::unique_ptr<TfmSVG> TfmSVG::CreateParented(const TViewerEnvironment& env, co
                            int32_t) {
     self->FormMouseDown(button);
   };
+
+  // The chessboard is loaded now only when it shows from the start; otherwise at its first use.
+  if (Settings().BackgroundImage) form->LoadBackgroundPicture();
 
   // A layout that cannot be scaled still works at its designed size.
   try {
@@ -234,10 +234,7 @@ void TfmSVG::RunCommand(TViewerCommand command) {
       if (imgMain) imgMain->Box().IncreaseImageScale(false);
       break;
     case TViewerCommand::FitImage: mnFitImageClick(); break;
-    case TViewerCommand::BackgroundImage:
-      // The background image command arrives with the background colours; until then the key is
-      // taken and does nothing.
-      break;
+    case TViewerCommand::BackgroundImage: mnBackgroundImageClick(); break;
     case TViewerCommand::ReloadWindowSize: ReloadItemClick(TReloadMode::WindowSize); break;
     case TViewerCommand::ReloadOriginalSize: ReloadItemClick(TReloadMode::OriginalSize); break;
     case TViewerCommand::ReloadScreenSize: ReloadItemClick(TReloadMode::ScreenSize); break;
@@ -284,7 +281,13 @@ std::vector<TMenuItem> TfmSVG::ReloadSubmenuItems(bool shiftDown) const {
 
 void TfmSVG::MenuCommand(uint32_t command) {
   switch (command) {
+    case mcCopyToClipboard: mnCopyToClipboardClick(); return;
+    case mcConvertFile: mnConvertFileClick(); return;
     case mcFitImage: mnFitImageClick(); return;
+    case mcBackgroundColor: mnBackgroundColorClick(); return;
+    case mcBackgroundImage: mnBackgroundImageClick(); return;
+    case mcImageBackgroundColor: mnImageBackgroundColorClick(); return;
+    case mcSource: mnSourceClick(); return;
     case mcClose: mnCloseClick(); return;
     default: break;
   }
@@ -356,25 +359,96 @@ void TfmSVG::FormShow() {
 
 void TfmSVG::AssignArrowGlyphs() { view_->AssignArrowGlyphs(ArrowGlyphSize(view_->ScreenPixelsPerInch())); }
 
-TColor TfmSVG::GetBackgroundColor() const {
-  const TSettings& s = Settings();
-  return IsDarkMode ? s.BackgroundColorDark : s.BackgroundColor;
+TColor TfmSVG::GetBackgroundColor() const { return BackgroundColorOf(Settings(), IsDarkMode); }
+
+TColor TfmSVG::GetImageBackgroundColor() const { return ImageBackgroundColorOf(Settings(), IsDarkMode); }
+
+void TfmSVG::SetBackgroundColor(TColor c) { SetBackgroundColorOf(Settings(), IsDarkMode, c); }
+
+void TfmSVG::SetImageBackgroundColor(TColor c) { SetImageBackgroundColorOf(Settings(), IsDarkMode, c); }
+
+void TfmSVG::SaveColorSettings() { saveColorSettings_(); }
+
+void TfmSVG::mnBackgroundColorClick() {
+  const std::optional<TColor> chosen =
+      view_->Dialogs().ExecuteColorDialog(GetBackgroundColor(), BackgroundCustomColors(Settings()));
+  if (!chosen) return;
+  SetBackgroundColor(*chosen);
+  if (imgMain) {
+    imgMain->SetColor(GetBackgroundColor());
+    // An image background that follows the background colour changes with it.
+    imgMain->SetResampleBackColor(GetImageBackgroundColor());
+  }
+  SaveColorSettings();
 }
 
-TColor TfmSVG::GetImageBackgroundColor() const {
-  const TSettings& s = Settings();
-  if (IsDarkMode)
-    return s.ImageBackgroundColorDark == FollowBackgroundColor ? s.BackgroundColorDark : s.ImageBackgroundColorDark;
-  return s.ImageBackgroundColor == FollowBackgroundColor ? s.BackgroundColor : s.ImageBackgroundColor;
+void TfmSVG::mnImageBackgroundColorClick() {
+  const std::optional<TColor> chosen =
+      view_->Dialogs().ExecuteColorDialog(GetImageBackgroundColor(), ImageBackgroundCustomColors(Settings()));
+  if (!chosen) return;
+  SetImageBackgroundColor(*chosen);
+  if (imgMain) {
+    imgMain->SetColor(GetBackgroundColor());
+    imgMain->SetResampleBackColor(GetImageBackgroundColor());
+  }
+  // The chosen colour must show at once, whatever the chessboard state was: the background image
+  // command turns it off (and saves).
+  Settings().BackgroundImage = true;
+  mnBackgroundImageClick();
+  if (imgMain) imgMain->Repaint();
+  SaveColorSettings();
 }
 
-void TfmSVG::SetBackgroundColor(TColor c) {
-  (IsDarkMode ? Settings().BackgroundColorDark : Settings().BackgroundColor) = c;
+void TfmSVG::mnBackgroundImageClick() {
+  TSettings& s = Settings();
+  s.BackgroundImage = !s.BackgroundImage;
+  if (imgMain) {
+    if (s.BackgroundImage) {
+      if (!imgMain->HasBackgroundPicture()) LoadBackgroundPicture();
+      imgMain->SetDrawBackground(true);
+    } else {
+      imgMain->SetDrawBackground(false);
+    }
+    imgMain->SetResample(true);
+  }
+  SaveColorSettings();
 }
 
-void TfmSVG::SetImageBackgroundColor(TColor c) {
-  (IsDarkMode ? Settings().ImageBackgroundColorDark : Settings().ImageBackgroundColor) = c;
+void TfmSVG::LoadBackgroundPicture() {
+  if (!imgMain) return;
+  try {
+    const std::string userTile = pluginFolder_ + kBackgroundPictureFileName;
+    const std::optional<std::string> bytes =
+        FileExists(userTile) ? ReadFileBytes(userTile) : view_->ResourceBytes(kChessBackgroundResource);
+    if (!bytes || !BackgroundPictureSizeAllowed(*bytes)) return;
+    std::optional<PngImage> png = DecodePng(*bytes);
+    if (!png) return;
+    imgMain->SetBackgroundPicture(Picture{std::move(*png)});
+  } catch (...) {
+    // A tile that cannot be had is no error: the image background colour shows instead.
+  }
 }
+
+void TfmSVG::mnCopyToClipboardClick() {
+  if (!imgMain) return;
+  CopyPictureToClipboard(imgMain->GetPicture(), Settings().CopyPngToClipboard, view_->Clipboard(), view_->Cursor());
+}
+
+void TfmSVG::mnConvertFileClick() {
+  if (!imgMain) return;
+  const bool magick = Settings().UseImageMagick;
+  const std::optional<std::string> target =
+      view_->Dialogs().ExecuteSaveDialog(ConvertFileSaveSetup(OpenedFileName, magick));
+  if (!target) return;
+  const Picture& picture = imgMain->GetPicture();
+  int32_t width = picture.Width();
+  int32_t height = picture.Height();
+  if (!SelectImageSize(width, height, ConvertFileFormatName(magick), view_->ScreenSize(), view_->Dialogs())) return;
+  TBusyCursorScope busy(view_->Cursor());
+  ConvertFileTo(convert_, OpenedFileName, {width, height}, Settings(), *target);
+}
+
+void TfmSVG::mnSourceClick() { view_->Dialogs().ShowSourceWindow(OpenedFileName); }
 
 void TfmSVG::WMSetFocus() {
   if (imgMain && !destroying_) imgMain->FocusIfPossible();

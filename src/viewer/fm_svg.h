@@ -14,6 +14,7 @@
 
 #include "render/convert.h"
 #include "settings/settings.h"
+#include "viewer/convert_file.h"
 #include "viewer/key_commands.h"
 #include "viewer/navigation.h"
 #include "viewer/popup_menu.h"
@@ -44,13 +45,6 @@ class TfmSVG;
 // the folder list again.
 enum class TArrowButton { None, sbtPrev, sbtNext };
 
-// The converter as the viewer calls it (ConvertSvg's signature); tests may replace it to reach a
-// damaged raster file.
-using TConvertFunction = std::function<std::string(const std::string& FileName, Size RequestedSize,
-                                                   bool UseImageMagick, bool UseRSVGHelper, bool UseInkscape,
-                                                   bool DontEnlarge, int32_t& NaturalWidth,
-                                                   int32_t& NaturalHeight)>;
-
 // What the viewer needs from its surroundings when it is built.
 struct TViewerEnvironment {
   // Builds the form's window as a child of the Lister window. The view may keep the reference to
@@ -61,6 +55,11 @@ struct TViewerEnvironment {
   bool Is64BitBuild = sizeof(void*) == 8;
   // Empty: the real ConvertSvg.
   TConvertFunction Convert;
+  // Writes the colour settings; empty: SaveColorSettings() into "Pictara.ini" beside the plug-in.
+  std::function<void()> SaveColorSettings;
+  // The plug-in's folder with its trailing separator, where "Background.png" is looked for;
+  // empty: the folder of the plug-in library.
+  std::string PluginFolder;
 };
 
 class TfmSVG {
@@ -88,10 +87,30 @@ class TfmSVG {
   // The folder list is not touched.
   bool GlobalLoadNextImage(const std::string& FileName);
 
+  // The colours of the viewer's appearance (IsDarkMode), read from and stored into the settings.
   TColor GetBackgroundColor() const;
   TColor GetImageBackgroundColor() const;
   void SetBackgroundColor(TColor c);
   void SetImageBackgroundColor(TColor c);
+
+  // "Background Color...": the colour around the picture; an image background that follows it
+  // changes with it. Saved at once; a cancelled dialog changes nothing.
+  void mnBackgroundColorClick();
+  // "Image Background Color...": the colour under the picture; the chessboard goes off so that
+  // the chosen colour shows at once. Saved at once.
+  void mnImageBackgroundColorClick();
+  // "Background Image" (T, Ctrl+B): the chessboard under the picture on or off; the tile is
+  // loaded at its first use only. Saved at once.
+  void mnBackgroundImageClick();
+  // The tile: "Background.png" beside the plug-in, else the built-in chessboard. Any failure
+  // leaves the tile as it was, without a message.
+  void LoadBackgroundPicture();
+  // "Copy to Clipboard": the picture shown at its natural size (clipboard_copy.h).
+  void mnCopyToClipboardClick();
+  // "Convert File...": save dialog, size dialog, a new rendering moved to the chosen name.
+  void mnConvertFileClick();
+  // "Source...": the source window for the file shown.
+  void mnSourceClick();
 
   // Reloads the shown file at the size of `Sender`; a failed reload keeps the picture.
   void mnReloadOriginalSizeClick(TReloadMode Sender);
@@ -165,7 +184,12 @@ class TfmSVG {
   IImageBox* imgMain = nullptr;  // owned by the view
   bool destroying_ = false;
   bool shown_ = false;
+  // Writes the colour settings after every change.
+  void SaveColorSettings();
+
   TConvertFunction convert_;
+  std::function<void()> saveColorSettings_;
+  std::string pluginFolder_;
   TFolderSource folder_;
 };
 

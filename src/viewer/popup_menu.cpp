@@ -26,24 +26,31 @@ std::vector<TMenuItem> ReloadSubmenuItems(const TPopupMenuState& state, TReloadM
 }
 
 std::vector<TMenuItem> PopupMenuItems(const TPopupMenuState& state, TReloadMode checked, bool shiftDown) {
-  std::vector<TMenuItem> items;
-  TMenuItem reload;
-  reload.Command = mcReloadImage;
-  reload.Caption = "Reload Image";
-  reload.Items = ReloadSubmenuItems(state, checked, shiftDown);
-  items.push_back(std::move(reload));
-  TMenuItem fit;
-  fit.Command = mcFitImage;
-  fit.Caption = "Toggle Fit Image";
-  fit.Shortcut = "F";
-  items.push_back(std::move(fit));
+  const auto command = [](uint32_t id, const char* caption, const char* shortcut = "") {
+    TMenuItem item;
+    item.Command = id;
+    item.Caption = caption;
+    item.Shortcut = shortcut;
+    return item;
+  };
   TMenuItem separator;
   separator.Separator = true;
-  items.push_back(std::move(separator));
-  TMenuItem close;
-  close.Command = mcClose;
-  close.Caption = "Close";
-  items.push_back(std::move(close));
+  std::vector<TMenuItem> items;
+  items.push_back(command(mcCopyToClipboard, "Copy to Clipboard"));
+  items.push_back(command(mcConvertFile, "Convert File..."));
+  items.push_back(separator);
+  TMenuItem reload = command(mcReloadImage, "Reload Image");
+  reload.Items = ReloadSubmenuItems(state, checked, shiftDown);
+  items.push_back(std::move(reload));
+  items.push_back(command(mcFitImage, "Toggle Fit Image", "F"));
+  items.push_back(command(mcBackgroundColor, "Background Color..."));
+  TMenuItem background = command(mcBackgroundImage, "Background Image", "Ctrl+B");
+  background.Checked = state.BackgroundImageChecked;
+  items.push_back(std::move(background));
+  items.push_back(command(mcImageBackgroundColor, "Image Background Color..."));
+  items.push_back(command(mcSource, "Source..."));
+  items.push_back(separator);
+  items.push_back(command(mcClose, "Close"));
   return items;
 }
 

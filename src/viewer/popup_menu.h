@@ -18,6 +18,12 @@ enum TMenuCommand : uint32_t {
   mcFitImage = 1,
   mcClose = 2,
   mcReloadImage = 3,  // the submenu itself
+  mcCopyToClipboard = 4,
+  mcConvertFile = 5,
+  mcBackgroundColor = 6,
+  mcBackgroundImage = 7,
+  mcImageBackgroundColor = 8,
+  mcSource = 9,
   kReloadCommandBase = 16,
 };
 
@@ -42,7 +48,9 @@ struct TMenuItem {
 // default size.
 std::vector<TMenuItem> ReloadSubmenuItems(const TPopupMenuState& state, TReloadMode checked, bool shiftDown);
 
-// The whole context menu: "Reload Image" with its submenu, "Toggle Fit Image", a separator and
+// The whole context menu: "Copy to Clipboard", "Convert File...", a separator, "Reload Image"
+// with its submenu, "Toggle Fit Image" (F), "Background Color...", "Background Image" (Ctrl+B,
+// checked while the setting is on), "Image Background Color...", "Source...", a separator and
 // "Close".
 std::vector<TMenuItem> PopupMenuItems(const TPopupMenuState& state, TReloadMode checked, bool shiftDown);
 

@@ -14,6 +14,7 @@
 #include "settings/settings.h"
 #include "viewer/form_layout.h"
 #include "viewer/form_paint.h"
+#include "viewer/viewer_dialogs_win.h"
 
 namespace pictara {
 
@@ -160,6 +161,7 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   TViewerWindow(TfmSVG& form, HWND lister) : form_(form), lister_(lister) {
     hwnd_ = FormClass().Create(this, WS_CHILD | WS_MAXIMIZE, lister, Rect{}, 0, L"Pictara");
     if (!hwnd_) throw std::runtime_error("Cannot create the viewer window");
+    dialogs_.SetOwner(hwnd_);
     try {
       const DWORD child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
       scrollBox1_ = CreateChild(PanelClass(), child, hwnd_, idScrollBox1);
@@ -347,6 +349,10 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
     if (plan.refocusControl && CanFocus(hwnd(plan.refocusControl))) SetFocus(hwnd(plan.refocusControl));
   }
 
+  IViewerDialogs& Dialogs() override { return dialogs_; }
+  IClipboard& Clipboard() override { return dialogs_; }
+  std::optional<std::string> ResourceBytes(const std::string& name) override { return PluginResourceBytes(name); }
+
   // IListerWindow ----------------------------------------------------------------------------
   bool IsTopLevel() const override { return IsTopLevelWindow(lister_); }
   void PostKeyDown(uint32_t virtualKey) override { PostMessageW(lister_, WM_KEYDOWN, virtualKey, 0); }
@@ -380,6 +386,13 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   void UpdateImageInfo() override { zoom_.UpdateImageInfo(); }
   void SetResample(bool value) override { zoom_.SetResample(value); }
   void SetResampleBackColor(TColor color) override { zoom_.SetResampleBackColor(color); }
+  void SetColor(TColor color) override { zoom_.SetColor(color); }
+  void SetDrawBackground(bool value) override { zoom_.SetDrawBackground(value); }
+  bool HasBackgroundPicture() const override { return !zoom_.BackgroundPicture().Empty(); }
+  void SetBackgroundPicture(const Picture& tile) override { zoom_.SetBackgroundPicture(tile); }
+  void Repaint() override {
+    if (zoom_.Handle()) InvalidateRect(zoom_.Handle(), nullptr, FALSE);
+  }
 
   // Window side --------------------------------------------------------------------------------
   TfmSVG& Form() { return form_; }
@@ -589,6 +602,7 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   HMENU reloadSubmenu_ = nullptr;
   Size scrollBoxSize_{-1, -1};
   Bitmap prevGlyph_, nextGlyph_;
+  TViewerDialogsWin dialogs_;
   // Last member: its window goes before the rest of the object.
   imagebox::ZoomImageBoxWindow zoom_;
 };

@@ -5,12 +5,16 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "imagebox/zoom_image_box.h"
 #include "base/picture.h"
 #include "settings/settings.h"
+#include "viewer/convert_file.h"
 #include "viewer/form_layout.h"
 #include "viewer/key_commands.h"
+#include "viewer/size_dialog_model.h"
 
 namespace pictara {
 
@@ -60,6 +64,16 @@ class IImageBox {
   virtual void UpdateImageInfo() = 0;
   virtual void SetResample(bool value) = 0;
   virtual void SetResampleBackColor(TColor color) = 0;
+  // The colour of the box around the picture.
+  virtual void SetColor(TColor color) = 0;
+  // Tile BackgroundPicture under the picture (repaints when it changes).
+  virtual void SetDrawBackground(bool value) = 0;
+  // The tile; the image box keeps it for the life of the window. A PNG image is held as the
+  // bitmap it converts to.
+  virtual bool HasBackgroundPicture() const = 0;
+  virtual void SetBackgroundPicture(const Picture& tile) = 0;
+  // Paints the picture again.
+  virtual void Repaint() = 0;
 };
 
 // The hourglass for the whole plug-in while a file is rendered.
@@ -67,6 +81,47 @@ class ICursor {
  public:
   virtual ~ICursor() = default;
   virtual void SetBusy(bool busy) = 0;
+};
+
+// The system clipboard, as "Copy to Clipboard" uses it (see clipboard_copy.h for the order).
+enum class TClipboardDataResult { Placed, NoMemory, NoLock, Refused };
+
+class IClipboard {
+ public:
+  virtual ~IClipboard() = default;
+  // Replaces the clipboard's contents by a 24-bit bitmap in the platform's standard bitmap
+  // format: open, empty, set, close. Throws when the clipboard cannot be opened or the bitmap
+  // cannot be made; the clipboard is closed again in every case.
+  virtual void AssignBitmap(const Bitmap& bitmap) = 0;
+  // Opens the clipboard to add data to what it holds; throws when it cannot be opened (another
+  // program holds it). Close is called once for every Open that returned.
+  virtual void Open() = 0;
+  virtual void Close() = 0;
+  // The id of a registered (named) clipboard format; 0 when the system gives none.
+  virtual uint32_t RegisterFormat(const std::string& name) = 0;
+  // Adds the bytes under `format` without removing anything: one movable, zero-initialised,
+  // shareable global block (GlobalAlloc flags 0x2042) of exactly bytes.size(), locked, filled,
+  // handed to SetClipboardData, unlocked; freed again only when the clipboard refused it. Says
+  // which step failed; never throws.
+  virtual TClipboardDataResult AddData(uint32_t format, std::string_view bytes) = 0;
+};
+
+// The modal windows the viewer's commands open, all owned by the viewer window.
+class IViewerDialogs : public ISizeDialogHost {
+ public:
+  // The system's colour dialog, opened with its custom-colour part shown, starting at `color`,
+  // its custom slots filled from `customColors` ("ColorA=00FFFFFF" …, see CustomColorSlots; a
+  // value the dialog cannot show, such as the follow value, as close as it can). The plug-in's
+  // modal-popup mode is automatic while it is open and restored however it closes. The chosen
+  // colour, or nullopt on cancel.
+  virtual std::optional<TColor> ExecuteColorDialog(TColor color, const std::vector<std::string>& customColors) = 0;
+  // The system's save dialog set up as given; the chosen full name, or nullopt on cancel.
+  virtual std::optional<std::string> ExecuteSaveDialog(const TSaveDialogSetup& setup) = 0;
+  // The size dialog (TfmSize): modal, centred on the screen, above the viewer; it shows the
+  // model's texts and hands the user's actions to it. True when closed with OK.
+  bool ExecuteSizeDialog(TfmSize& dialog) override = 0;
+  // The source window for `fileName`, modal; returns when the user closes it.
+  virtual void ShowSourceWindow(const std::string& fileName) = 0;
 };
 
 // The viewer form's window and its controls.
@@ -109,6 +164,11 @@ class IViewerView {
   // Shows the error report box (warning icon, one OK button) owned by the viewer, or by the
   // plug-in's own window that is active, and gives the focus back afterwards.
   virtual void ShowErrorBox(const std::string& text, const std::string& caption) = 0;
+
+  virtual IViewerDialogs& Dialogs() = 0;
+  virtual IClipboard& Clipboard() = 0;
+  // The bytes of the plug-in library's raw-data resource `name`; nullopt when there is none.
+  virtual std::optional<std::string> ResourceBytes(const std::string& name) = 0;
 };
 
 }  // namespace pictara

@@ -333,7 +333,7 @@ void CALLBACK ReadOpenMenu(HWND, UINT, UINT_PTR timer, DWORD) {
   HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, 0x01E1 /* MN_GETHMENU */, 0, 0));
   if (menu) {
     g_menu.items = MenuTexts(menu);
-    if (HMENU sub = GetSubMenu(menu, 0)) g_menu.reload = MenuTexts(sub);
+    if (HMENU sub = GetSubMenu(menu, 3)) g_menu.reload = MenuTexts(sub);
   }
   EndMenu();
 }
@@ -342,7 +342,8 @@ TEST_F(ViewerTest, RightClickOpensTheContextMenuWithItsItemsInOrder) {
   struct Case {
     const char* ini;
     bool defaultEnabled;
-  } const kCases[] = {{"", false}, {"OpenWidth=640\r\nOpenHeight=480\r\n", true}};
+    bool backgroundImage;
+  } const kCases[] = {{"", false, false}, {"OpenWidth=640\r\nOpenHeight=480\r\nBackgroundImage=1\r\n", true, true}};
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.ini);
     tb::PluginCopy copy(std::string("[Setup]\r\n") + c.ini + "RSVGPath=" + tb::Narrow(tb::ProgramFolder()) +
@@ -358,7 +359,11 @@ TEST_F(ViewerTest, RightClickOpensTheContextMenuWithItsItemsInOrder) {
     HWND box = ImageBoxOf(viewer);
     SendMessageW(box, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 20));
     SendMessageW(box, WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
-    EXPECT_EQ(g_menu.items, (std::vector<std::wstring>{L"Reload Image", L"Toggle Fit Image\tF", L"-", L"Close"}));
+    EXPECT_EQ(g_menu.items,
+              (std::vector<std::wstring>{L"Copy to Clipboard", L"Convert File...", L"-", L"Reload Image",
+                                         L"Toggle Fit Image\tF", L"Background Color...",
+                                         c.backgroundImage ? L"Background Image\tCtrl+B|c" : L"Background Image\tCtrl+B",
+                                         L"Image Background Color...", L"Source...", L"-", L"Close"}));
     EXPECT_EQ(g_menu.reload, (std::vector<std::wstring>{c.defaultEnabled ? L"Default Size" : L"Default Size|g",
                                                         L"Original Size\tE", L"Screen Size\tS", L"Window Size\tW",
                                                         L"Fit Big\tB"}));

@@ -1,12 +1,15 @@
 // A viewer window without a window: records what the form asks of it.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "platform/files.h"
 #include "viewer/fm_svg.h"
 
 namespace pictara::test {
@@ -47,6 +50,90 @@ struct FakeImageBox : IImageBox {
   void UpdateImageInfo() override { box.UpdateImageInfo({picture.Width(), picture.Height()}); }
   void SetResample(bool value) override { resample = value; }
   void SetResampleBackColor(TColor color) override { resampleBackColor = color; }
+  void SetColor(TColor c) override { color = c; }
+  void SetDrawBackground(bool value) override { drawBackground = value; }
+  bool HasBackgroundPicture() const override { return !tile.Empty(); }
+  void SetBackgroundPicture(const Picture& t) override {
+    tile = t;
+    ++tileLoads;
+  }
+  void Repaint() override { ++repaints; }
+  TColor color = 0;
+  bool drawBackground = false;
+  Picture tile;
+  int tileLoads = 0;
+  int repaints = 0;
+};
+
+// The built-in tile as the plug-in carries it.
+inline std::string ChessBackgroundFile() {
+  return std::string(PICTARA_FIXTURES) + "/../../resources/chess/chess_background.png";
+}
+
+// The dialogs answer as the test tells them and note how they were opened.
+struct FakeDialogs : IViewerDialogs {
+  struct ColorDialogCall {
+    TColor color;
+    std::vector<std::string> customColors;
+  };
+  std::vector<ColorDialogCall> colorDialogs;
+  std::optional<TColor> colorAnswer;  // nullopt: cancel
+  std::vector<TSaveDialogSetup> saveDialogs;
+  std::optional<std::string> saveAnswer;
+  std::vector<TfmSize> sizeDialogs;  // the model as the dialog closed
+  // Acts on the model as a user would before OK; no action set: cancel.
+  std::function<bool(TfmSize&)> sizeAnswer;
+  std::vector<std::string> sourceWindows;
+
+  std::optional<TColor> ExecuteColorDialog(TColor color, const std::vector<std::string>& custom) override {
+    colorDialogs.push_back({color, custom});
+    return colorAnswer;
+  }
+  std::optional<std::string> ExecuteSaveDialog(const TSaveDialogSetup& setup) override {
+    saveDialogs.push_back(setup);
+    return saveAnswer;
+  }
+  bool ExecuteSizeDialog(TfmSize& dialog) override {
+    const bool ok = sizeAnswer ? sizeAnswer(dialog) : false;
+    sizeDialogs.push_back(dialog);
+    return ok;
+  }
+  void ShowSourceWindow(const std::string& fileName) override { sourceWindows.push_back(fileName); }
+};
+
+// The clipboard's calls in order; any step can be made to fail.
+struct FakeClipboard : IClipboard {
+  std::vector<std::string> calls;
+  std::optional<Bitmap> bitmap;
+  std::string pngBytes;
+  bool bitmapThrows = false;
+  bool openThrows = false;
+  uint32_t formatId = 0xC123;
+  TClipboardDataResult dataResult = TClipboardDataResult::Placed;
+  bool open = false;
+  void AssignBitmap(const Bitmap& b) override {
+    calls.push_back("AssignBitmap");
+    if (bitmapThrows) throw std::runtime_error("Cannot open clipboard");
+    bitmap = b;
+  }
+  void Open() override {
+    calls.push_back("Open");
+    if (openThrows) throw std::runtime_error("Cannot open clipboard");
+    open = true;
+  }
+  void Close() override {
+    calls.push_back("Close");
+    open = false;
+  }
+  uint32_t RegisterFormat(const std::string& name) override {
+    calls.push_back("RegisterFormat " + name);
+    return formatId;
+  }
+  TClipboardDataResult AddData(uint32_t format, std::string_view bytes) override {
+    calls.push_back("AddData");
+    if (format == formatId && dataResult == TClipboardDataResult::Placed) pngBytes = std::string(bytes);
+    return dataResult;
+  }
 };
 
 // The hourglass goes on when a load starts, so the fake notes the size that load requests.
@@ -69,6 +156,8 @@ struct FakeViewLog {
   std::optional<Rect> bounds;
   std::vector<std::pair<std::string, std::string>> errorBoxes;  // text, caption
   std::vector<Size> requestedSizes;  // (OpenWidth, OpenHeight) at the start of every load
+  std::vector<TSettings> colorSaves;      // the settings at every SaveColorSettings
+  std::vector<std::string> resourceRequests;
   bool destroyed = false;
 };
 
@@ -103,6 +192,9 @@ class FakeView : public IViewerView {
     if (options_.imageBoxThrows) throw std::runtime_error("no image box");
     log_.imageBox = setup;
     imageBox.setup = setup;
+    imageBox.color = setup.Color;
+    imageBox.drawBackground = setup.DrawBackground;
+    imageBox.resample = setup.Resample;
     imageBox.box.SetImageFitOnlyBig(setup.ImageFitOnlyBig);
     imageBox.box.SetImageFitToWindow(setup.ImageFitToWindow);
     imageBox.box.SetImageCenter(setup.ImageCenter);
@@ -131,10 +223,19 @@ class FakeView : public IViewerView {
   void ShowErrorBox(const std::string& text, const std::string& caption) override {
     log_.errorBoxes.emplace_back(text, caption);
   }
+  IViewerDialogs& Dialogs() override { return dialogs; }
+  IClipboard& Clipboard() override { return clipboard; }
+  std::optional<std::string> ResourceBytes(const std::string& name) override {
+    log_.resourceRequests.push_back(name);
+    if (name != "CHESSBACKGROUND") return std::nullopt;
+    return ReadFileBytes(ChessBackgroundFile());
+  }
 
   FakeLister lister;
   FakeCursor cursor;
   FakeImageBox imageBox;
+  FakeDialogs dialogs;
+  FakeClipboard clipboard;
   std::string status = "Info";
   bool gesturesEnabled = false;
   int32_t glyphSize = 0;
@@ -158,6 +259,9 @@ inline TViewerEnvironment FakeEnvironment(FakeViewLog& log, FakeViewOptions opti
     if (rereads) ++*rereads;
   };
   env.Is64BitBuild = true;
+  // Never the real file beside the test program.
+  env.SaveColorSettings = [&log] { log.colorSaves.push_back(Settings()); };
+  env.PluginFolder = "/nonexistent-plugin-folder/";
   return env;
 }
 

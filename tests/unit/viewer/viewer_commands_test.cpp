@@ -310,7 +310,7 @@ TEST_F(ViewerCommands, KeysPostToTheListerRunCommandsOrPassOn) {
       {"Ctrl+digit", '1', ssCtrl, {}, false},
       {"keypad 5", 0x65, ssNone, {}, false},
       {"Alt+X", 'X', ssAlt, {0x1B}, false},
-      {"T (later: background image)", 'T', ssNone, {}, true},
+      {"T: background image", 'T', ssNone, {}, true},
       {"Ctrl+B", 'B', ssCtrl, {}, true},
       {"Ctrl+B with the left button", 'B', ssCtrl | ssLeft, {}, false},
       {"arrow", 0x27, ssNone, {}, false},
@@ -386,9 +386,25 @@ TEST(PopupMenu, ItemsInOrderWithShortcutsChecksAndState) {
     return out;
   };
   const auto menu = PopupMenuItems({true, false}, TReloadMode::None, false);
-  EXPECT_EQ(captions(menu), (std::vector<std::string>{"Reload Image", "Toggle Fit Image|F", "-", "Close"}));
-  EXPECT_EQ(captions(menu[0].Items), (std::vector<std::string>{"Default Size", "Original Size|E", "Screen Size|S",
+  EXPECT_EQ(captions(menu),
+            (std::vector<std::string>{"Copy to Clipboard", "Convert File...", "-", "Reload Image", "Toggle Fit Image|F",
+                                      "Background Color...", "Background Image|Ctrl+B", "Image Background Color...",
+                                      "Source...", "-", "Close"}));
+  EXPECT_EQ(captions(menu[3].Items), (std::vector<std::string>{"Default Size", "Original Size|E", "Screen Size|S",
                                                                "Window Size|W", "Fit Big|B"}));
+  // Every entry has its own command; only "Background Image" carries a check mark, and only
+  // while the setting is on.
+  std::vector<uint32_t> commands;
+  for (const TMenuItem& item : menu) {
+    if (item.Separator) continue;
+    commands.push_back(item.Command);
+    EXPECT_FALSE(item.Checked) << item.Caption;
+    EXPECT_FALSE(item.Radio) << item.Caption;
+  }
+  EXPECT_EQ(commands, (std::vector<uint32_t>{mcCopyToClipboard, mcConvertFile, mcReloadImage, mcFitImage,
+                                             mcBackgroundColor, mcBackgroundImage, mcImageBackgroundColor, mcSource,
+                                             mcClose}));
+  EXPECT_TRUE(PopupMenuItems({true, true}, TReloadMode::None, false)[6].Checked);
   struct Case {
     const char* name;
     bool defaultEnabled;
