@@ -128,7 +128,7 @@ TEST(ViewerLoadBench, ListLoadAgainstTheConverterAlone) {
   };
   std::vector<Drawing> drawings = {Drawing("convert/typical800x600.svg"), Drawing("viewer/shapes.svg"),
                                    Drawing("viewer/diagram1000x500.svg"), Drawing("viewer/icon16.svg")};
-  constexpr int kRounds = 5;
+  constexpr int kRounds = 9;
   tb::ListerWindow lister({.file = L"", .width = 1024, .height = 768});
   for (int round = 0; round <= kRounds; ++round) {
     for (Drawing& d : drawings) {
