@@ -46,9 +46,9 @@ class TRecorder : public TConvertServices {
   std::string parameters;
   int32_t RunAndWait(const std::string& program, const std::string& params,
                      const std::string& directory, TShowMode mode, bool high,
-                     uint32_t timeoutMs) override {
+                     uint32_t timeoutMs, TRunControl* control) override {
     parameters = params;
-    return TConvertServices::RunAndWait(program, params, directory, mode, high, timeoutMs);
+    return TConvertServices::RunAndWait(program, params, directory, mode, high, timeoutMs, control);
   }
 };
 

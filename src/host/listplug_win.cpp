@@ -9,6 +9,7 @@
 #include "platform/window_win.h"
 #include "imagebox/zoom_image_box_win.h"
 #include "base/utf.h"
+#include "render/convert.h"
 #include "render/temp_name.h"
 #include "render/thumbnail_win.h"
 #include "settings/settings.h"
@@ -74,6 +75,9 @@ BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
         DestroyOwnedViewers();
         UnregisterPluginWindowClasses();
       }
+      // Late outputs of converters that have exited by now; also at process end, where another
+      // thread may have died holding the list, so the sweep does not wait for it.
+      DeleteLateOutputs(/*mayBlock=*/false);
       break;
     default:
       break;

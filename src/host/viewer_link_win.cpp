@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/load_trace.h"
 #include "platform/window_win.h"
 #include "viewer/viewer_form_win.h"
 
@@ -33,10 +34,12 @@ void Disown(TfmSVG* form) {
 
 HWND CreateViewerWindow(HWND ParentWin, const std::string& FileName, bool DarkMode) noexcept {
   try {
+    TLoadTrace trace("viewer " + FileName);
     uintptr_t handleResult = 0;
     std::unique_ptr<TfmSVG> form = CreateParentedWin(ParentWin, FileName, handleResult, DarkMode);
     if (handleResult == 0) return nullptr;  // the viewer and its window go with `form`
     HWND window = reinterpret_cast<HWND>(handleResult);
+    TTraceScope showing("show and link");
     ShowWindow(window, SW_SHOW);
 
     // Everything that can fail is done before the viewer changes hands.

@@ -15,6 +15,7 @@
 #include "platform/image_codec_wic_win.h"
 #include "platform/window_win.h"
 #include "base/utf.h"
+#include "platform/png_simple.h"
 
 namespace pictara {
 
@@ -233,6 +234,14 @@ bool CopyIntoPngLayout(IWICBitmapSource* source, const Layout& layout, PngImage&
 }  // namespace
 
 std::optional<PngImage> DecodePng(std::string_view bytes, std::string* error) {
+  // What the converters write is decoded directly: several times faster than the imaging
+  // component under Wine, and pixel for pixel the same.
+  PngImage simple;
+  switch (DecodeSimplePng(bytes, simple)) {
+    case SimplePngResult::Decoded: return simple;
+    case SimplePngResult::Damaged: SetError(error, "Invalid PNG file"); return std::nullopt;
+    case SimplePngResult::NotSimple: break;
+  }
   PngHeader header;
   if (!ReadPngChunks(bytes, header)) {
     SetError(error, "Not a PNG file");

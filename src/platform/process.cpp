@@ -1,6 +1,30 @@
 #include "platform/process.h"
 
+#include "base/ascii.h"
+
 namespace pictara {
+
+namespace {
+thread_local uintptr_t gResponsiveWindow = 0;
+}  // namespace
+
+TResponsiveWaitScope::TResponsiveWaitScope(uintptr_t window) : previous_(gResponsiveWindow) {
+  gResponsiveWindow = window;
+}
+TResponsiveWaitScope::~TResponsiveWaitScope() { gResponsiveWindow = previous_; }
+uintptr_t TResponsiveWaitScope::Current() { return gResponsiveWindow; }
+
+bool IsDirectlyStartable(std::string_view Program) {
+  if (Program.size() < 4) return false;
+  const std::string_view ext = Program.substr(Program.size() - 4);
+  return EqualsIgnoreAsciiCase(ext, ".exe") || EqualsIgnoreAsciiCase(ext, ".com");
+}
+
+int32_t RunAndWait(const std::string& Program, const std::string& Parameters,
+                   const std::string& Directory, TShowMode ShowMode, bool HighPriority,
+                   uint32_t TimeoutMs) {
+  return RunAndWait(Program, Parameters, Directory, ShowMode, HighPriority, TimeoutMs, nullptr);
+}
 
 std::vector<std::string> SplitCommandLineTail(std::string_view tail) {
   std::vector<std::string> args;

@@ -96,11 +96,33 @@ int32_t WaitLimited(pid_t pid, uint32_t timeoutMs) {
   }
 }
 
+// A child left running for the caller to ask about; when it is dropped unreaped, the list above
+// takes it over.
+class TPosixRunningProcess final : public TRunningProcess {
+ public:
+  explicit TPosixRunningProcess(pid_t pid) : pid_(pid) {}
+  ~TPosixRunningProcess() override {
+    if (!reaped_) Abandon(pid_);
+  }
+  bool HasExited() override {
+    if (!reaped_) {
+      int status;
+      const pid_t r = ::waitpid(pid_, &status, WNOHANG);
+      reaped_ = r == pid_ || (r < 0 && errno == ECHILD);
+    }
+    return reaped_;
+  }
+
+ private:
+  pid_t pid_;
+  bool reaped_ = false;
+};
+
 }  // namespace
 
 int32_t RunAndWait(const std::string& Program, const std::string& Parameters,
                    const std::string& Directory, TShowMode, bool HighPriority,
-                   uint32_t TimeoutMs) {
+                   uint32_t TimeoutMs, TRunControl* Control) {
   ReapAbandoned();
   if (Program.empty()) return -1;
 
@@ -128,7 +150,10 @@ int32_t RunAndWait(const std::string& Program, const std::string& Parameters,
 
   if (TimeoutMs == 0) return WaitBlocking(pid);
   const int32_t code = WaitLimited(pid, TimeoutMs);
-  if (code == kStillActive) Abandon(pid);
+  if (code == kStillActive) {
+    if (Control) Control->Abandoned = std::make_unique<TPosixRunningProcess>(pid);
+    else Abandon(pid);
+  }
   return code;
 }
 

@@ -8,6 +8,8 @@
 #include "base/ascii.h"
 #include "platform/module.h"
 #include "base/utf.h"
+#include "platform/load_trace.h"
+#include "render/late_outputs.h"
 #include "render/temp_name.h"
 #include "settings/settings.h"
 #include "svginfo/svg_info.h"
@@ -169,8 +171,12 @@ bool TConvertServices::WriteFileBytes(const std::string& name, std::string_view 
 }
 int32_t TConvertServices::RunAndWait(const std::string& program, const std::string& parameters,
                                      const std::string& directory, TShowMode showMode,
-                                     bool highPriority, uint32_t timeoutMs) {
-  return pictara::RunAndWait(program, parameters, directory, showMode, highPriority, timeoutMs);
+                                     bool highPriority, uint32_t timeoutMs, TRunControl* control) {
+  return pictara::RunAndWait(program, parameters, directory, showMode, highPriority, timeoutMs,
+                             control);
+}
+void TConvertServices::RemoveIfExists(const std::string& name) {
+  if (PathExists(name)) DeleteFileName(name);
 }
 std::string TConvertServices::PluginFolder() { return ModuleFolder(); }
 std::optional<std::string> TConvertServices::FindProgramOnPath(const std::string& name) {
@@ -180,6 +186,11 @@ std::optional<std::string> TConvertServices::FindProgramOnPath(const std::string
 TConvertServices& SystemConvertServices() {
   static TConvertServices services;
   return services;
+}
+
+void DeleteLateOutputs(bool mayBlock) {
+  LateOutputs().Sweep([](const std::string& name) { SystemConvertServices().RemoveIfExists(name); },
+                      mayBlock);
 }
 
 std::string ConvertSvg(const std::string& FileName, Size RequestedSize, bool UseImageMagick,
@@ -196,6 +207,8 @@ std::string ConvertSvg(const std::string& FileName, Size RequestedSize, bool Use
   NaturalWidth = 0;
   NaturalHeight = 0;
   Size renderSize;
+  TTraceScope names("temporary names and copies");
+  LateOutputs().Sweep([&](const std::string& name) { services.RemoveIfExists(name); });
   std::string fileName = services.LongName(FileName);
 
   // A ZIP-packed drawing goes to the converter unpacked; the gzip form is passed as it is.
@@ -243,7 +256,9 @@ std::string ConvertSvg(const std::string& FileName, Size RequestedSize, bool Use
   }
   inputArg = Quoted(inputArg);
   outputArg = Quoted(outputArg);
+  names.End();
 
+  TTraceScope sizeRead("size read");
   if (const auto text = OpenSvgStream(fileName, kSizeReadLimit)) {
     TSVGInfo info;
     if (ReadSvgInfo(*text, info)) {
@@ -262,6 +277,8 @@ std::string ConvertSvg(const std::string& FileName, Size RequestedSize, bool Use
       }
     }
   }
+
+  sizeRead.End();
 
   if (!UseImageMagick && !renderSize.IsPositive()) renderSize = RequestedSize;
   std::string args;
@@ -291,13 +308,20 @@ std::string ConvertSvg(const std::string& FileName, Size RequestedSize, bool Use
 
   // Formed in 32 bits and read as unsigned: a negative setting is a very long, finite wait.
   const uint32_t timeoutMs = static_cast<uint32_t>(settings.TimeOutSec) * 1000u;
+  TRunControl control;
+  if (settings.ResponsiveWait) control.ResponsiveWindow = TResponsiveWaitScope::Current();
   services.RunAndWait(program, args, ExtractFilePath(program), TShowMode::Hidden,
-                      settings.HighPriority, timeoutMs);
+                      settings.HighPriority, timeoutMs, &control);
+  // Still running: whatever it writes from now on is deleted once it has exited.
+  if (control.Abandoned) LateOutputs().Add(std::move(control.Abandoned), output.Name());
 
+  TTraceScope judgement("output judgement");
   copy.Remove();
 
   int64_t size = -1;
-  if (services.PathExists(output.Name())) {
+  if (control.Cancelled) {
+    // Given up by the user: what the ended converter left is no picture (size stays -1).
+  } else if (services.PathExists(output.Name())) {
     const std::optional<FileEntry> entry = services.ReadFileEntry(output.Name());
     if (entry && !entry->isFolder) size = entry->size;
   } else {

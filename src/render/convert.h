@@ -41,7 +41,9 @@ class TConvertServices {
   virtual bool WriteFileBytes(const std::string& name, std::string_view data);
   virtual int32_t RunAndWait(const std::string& program, const std::string& parameters,
                              const std::string& directory, TShowMode showMode, bool highPriority,
-                             uint32_t timeoutMs);
+                             uint32_t timeoutMs, TRunControl* control);
+  // Deletes the file when it exists (a late output; see render/late_outputs.h).
+  void RemoveIfExists(const std::string& name);
   // The folder of the plug-in library, with its trailing separator.
   virtual std::string PluginFolder();
   // Linux only: a program of that name on PATH (the real method answers nullopt on Windows).
@@ -51,11 +53,17 @@ class TConvertServices {
 // The services backed by the real system.
 TConvertServices& SystemConvertServices();
 
+// Deletes what converters left running after their time limit have written since, for those that
+// have exited; the library calls it when it unloads (the converter before each conversion).
+void DeleteLateOutputs(bool mayBlock);
+
 // Converts FileName into a raster file fitted into RequestedSize (not positive: no box) and
 // returns the output file's name, which the caller owns and must delete or move; empty when the
 // conversion failed. NaturalWidth/NaturalHeight receive the drawing's own size at 90 pixels per
 // inch (0 when unknown). The program and its options come from the settings; the three renderer
-// switches are passed by the caller. Throws (after removing its own temporary files) only when a
+// switches are passed by the caller. On the thread of a viewer's load (TResponsiveWaitScope) and
+// with the setting ResponsiveWait, the wait keeps the host's windows alive and Esc gives up: the
+// converter is ended and the result is empty. Throws (after removing its own temporary files) only when a
 // ZIP-packed drawing cannot be unpacked into the temporary folder.
 std::string ConvertSvg(const std::string& FileName, Size RequestedSize, bool UseImageMagick,
                        bool UseRSVGHelper, bool UseInkscape, bool DontEnlarge,

@@ -45,6 +45,7 @@ constexpr KeyRule kKeys[] = {
     {"OpenHeight", Rule::OpenSize, &TSettings::OpenHeight, false},
     {"HighPriority", Rule::Boolean, &TSettings::HighPriority, false},
     {"TimeOutSec", Rule::Integer, &TSettings::TimeOutSec, false},
+    {"ResponsiveWait", Rule::Boolean, &TSettings::ResponsiveWait, false},
     {"RSVGPath", Rule::Path, &TSettings::RSVGPath, true},
     {"ImageMagickPath64", Rule::ImageMagick64, &TSettings::ImageMagickPath64, true},
     {"ImageMagickPath", Rule::ImageMagick, &TSettings::ImageMagickPath, true},

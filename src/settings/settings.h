@@ -39,6 +39,9 @@ struct TSettings {
   int32_t OpenHeight = 0;
   bool HighPriority = true;
   int32_t TimeOutSec = 0;
+  // A viewer load keeps the host's windows painted and answers Esc while the converter runs; off:
+  // the thread just blocks until the converter ends.
+  bool ResponsiveWait = true;
   std::string RSVGPath;
   std::string ImageMagickPath64;
   std::string ImageMagickPath;

@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "platform/image_codec.h"
 #include "platform/module.h"
+#include "platform/load_trace.h"
 #include "render/raster.h"
 #include "render/wic_resize.h"
 #include "viewer/busy_cursor.h"
@@ -67,6 +68,7 @@ TImageBoxSetup ViewerImageBoxSetup(const TfmSVG& form, const TSettings& settings
 
 std::unique_ptr<TfmSVG> TfmSVG::CreateParented(const TViewerEnvironment& env, const std::string& FileName,
                                                uintptr_t& HandleResult, bool DarkMode) {
+  TTraceScope creation("window and control creation");
   std::unique_ptr<TfmSVG> form(new TfmSVG());
   form->convert_ = env.Convert;
   if (!form->convert_) {
@@ -112,6 +114,7 @@ std::unique_ptr<TfmSVG> TfmSVG::CreateParented(const TViewerEnvironment& env, co
 
   form->OpenWidth = Settings().OpenWidth;
   form->OpenHeight = Settings().OpenHeight;
+  creation.End();
   bool loaded = false;
   if (form->OpenWidth == kUseScrollBoxSize || form->OpenHeight == kUseScrollBoxSize) {
     // The first load fills the window; later loads keep asking for "the window size" (-1).
@@ -138,7 +141,10 @@ TfmSVG::~TfmSVG() {
 
 bool TfmSVG::LoadSvg(const std::string& FileName) {
   const std::string Source = AddLongPathPrefix(FileName);
+  TLoadTrace trace("load " + FileName);
   TBusyCursorScope hourglass(view_->Cursor());
+  // The host's window thread stays alive while the converter runs; Esc gives up.
+  TResponsiveWaitScope responsive(view_->Handle());
   StopWatch.Restart();
   TStopAtEnd stop(StopWatch);
   const TSettings& s = Settings();
@@ -147,9 +153,12 @@ bool TfmSVG::LoadSvg(const std::string& FileName) {
   if (raster.Name().empty() || !FileExists(raster.Name())) return false;
 
   // Decoded before anything of the viewer changes: a damaged raster leaves the old picture.
+  TTraceScope decode("raster decode");
   Picture picture = LoadRasterResult(raster.Name(), s.InternalConvertPNGtoBitmap);
   const int32_t bitsPerPixel = GetImageBitsPerPixel(picture);
+  decode.End();
   if (!imgMain) return false;
+  TTraceScope toBox("conversion to the box's format");
   imgMain->SetPicture(std::move(picture));
   imgMain->SetResample(true);
   imgMain->SetResampleBackColor(GetImageBackgroundColor());
@@ -157,8 +166,10 @@ bool TfmSVG::LoadSvg(const std::string& FileName) {
   imgMain->Box().SetImageFitOnlyBig(true);
   imgMain->Box().SetImageFitToWindow(true);
   imgMain->UpdateImageInfo();
+  toBox.End();
   FImageBPP = bitsPerPixel;
   OpenedFileName = Source;
+  TTraceScope status("status and caption");
   UpdateStatus();
   return true;
 }

@@ -1,6 +1,7 @@
 // Timing program: how long ListLoadW takes for typical drawings rendered at the window size,
 // beside the converter alone producing the same raster in the same run (interleaved, medians).
-// Prints the figures; asserts only that both worked, never on time.
+// Prints the figures and, from the plug-in's own load trace (PICTARA_TRACE), the median of each
+// phase; asserts only that both worked, never on time.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -8,6 +9,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -87,23 +91,45 @@ double RunConverter(const std::wstring& exe, const std::wstring& arguments, bool
   return code == 0 ? elapsed : -1;
 }
 
+// Adds the phases of the trace file's loads to `phases` and removes the file.
+void CollectTrace(const std::wstring& file, std::map<std::string, std::vector<double>>& phases,
+                  std::vector<std::string>& order) {
+  std::ifstream in(tb::Narrow(file));
+  std::string line;
+  while (std::getline(in, line)) {
+    const size_t colon = line.rfind(':');
+    if (line.rfind("  ", 0) != 0 || colon == std::string::npos) continue;
+    const std::string name = line.substr(2, colon - 2);
+    if (!phases.count(name)) order.push_back(name);
+    phases[name].push_back(std::atof(line.c_str() + colon + 1));
+  }
+  in.close();
+  DeleteFileW(file.c_str());
+}
+
 TEST(ViewerLoadBench, ListLoadAgainstTheConverterAlone) {
   const std::wstring converter = tb::ProgramFolder() + L"rsvg\\rsvg-convert.exe";
-  // Renders at the window size (OpenWidth=-1), with the converter beside the tests.
-  tb::PluginCopy copy("[Setup]\r\nOpenWidth=-1\r\nOpenHeight=-1\r\nRSVGPath=" + tb::Narrow(converter) + "\r\n");
+  // Renders at the window size (OpenWidth=-1) but small drawings at their own size, with the
+  // converter beside the tests.
+  tb::PluginCopy copy("[Setup]\r\nOpenWidth=-1\r\nOpenHeight=-1\r\nDontResizeSmall=1\r\nRSVGPath=" +
+                      tb::Narrow(converter) + "\r\n");
+  tb::TempFolder out;
+  const std::wstring traceFile = out.Path() + L"trace.txt";
+  SetEnvironmentVariableW(L"PICTARA_TRACE", traceFile.c_str());
   tb::Plugin plugin(copy.PluginPath());
   ASSERT_TRUE(plugin.Loaded()) << plugin.Problem();
-  tb::TempFolder out;
 
   struct Drawing {
+    explicit Drawing(const char* name) : fixture(name) {}
     const char* fixture;
     std::vector<double> plugin, alone, shell;
     std::wstring size;
+    std::map<std::string, std::vector<double>> phases;
+    std::vector<std::string> order;
   };
-  std::vector<Drawing> drawings = {{"convert/typical800x600.svg", {}, {}, {}, {}},
-                                   {"viewer/shapes.svg", {}, {}, {}, {}},
-                                   {"viewer/wide2000x1000.svg", {}, {}, {}, {}}};
-  constexpr int kRounds = 5;
+  std::vector<Drawing> drawings = {Drawing("convert/typical800x600.svg"), Drawing("viewer/shapes.svg"),
+                                   Drawing("viewer/diagram1000x500.svg"), Drawing("viewer/icon16.svg")};
+  constexpr int kRounds = 9;
   tb::ListerWindow lister({.file = L"", .width = 1024, .height = 768});
   for (int round = 0; round <= kRounds; ++round) {
     for (Drawing& d : drawings) {
@@ -117,6 +143,9 @@ TEST(ViewerLoadBench, ListLoadAgainstTheConverterAlone) {
       int w = 0, h = 0;
       ASSERT_EQ(swscanf(status.c_str(), L"%d x %d", &w, &h), 2) << tb::Narrow(status);
       if (getenv("BENCH_VERBOSE")) std::printf("%.1f ms: %s\n", loadMs, tb::Narrow(status).c_str());
+      start = Now();
+      RedrawWindow(viewer, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+      const double paintMs = Now() - start;
       plugin.ListCloseWindow(viewer);
       tb::PumpMessages();
       d.size = std::to_wstring(w) + L" x " + std::to_wstring(h);
@@ -130,7 +159,13 @@ TEST(ViewerLoadBench, ListLoadAgainstTheConverterAlone) {
       const double shellMs = RunConverter(converter, arguments, true);
       ASSERT_GE(shellMs, 0) << d.fixture;
       DeleteFileW(png.c_str());
-      if (round == 0) continue;  // warm-up round: caches, first-use costs
+      if (round == 0) {  // warm-up round: caches, first-use costs
+        DeleteFileW(traceFile.c_str());
+        continue;
+      }
+      CollectTrace(traceFile, d.phases, d.order);
+      if (!d.phases.count("first paint")) d.order.push_back("first paint");
+      d.phases["first paint"].push_back(paintMs);
       d.plugin.push_back(loadMs);
       d.alone.push_back(aloneMs);
       d.shell.push_back(shellMs);
@@ -145,6 +180,61 @@ TEST(ViewerLoadBench, ListLoadAgainstTheConverterAlone) {
     std::printf("%-28s %-12s %8.1fms %8.1fms %8.1fms %7.1f%% %11.1f%%\n", d.fixture, tb::Narrow(d.size).c_str(), p, a,
                 sh, 100.0 * (p - a) / a, 100.0 * (p - sh) / sh);
   }
+  // The phases of one load, medians; "total" is the load's own measure inside ListLoadW, and
+  // "first paint" (measured here) follows it.
+  std::printf("\n%-32s", "phase (median ms)");
+  for (const Drawing& d : drawings) std::printf(" %14.14s", d.fixture + std::string(d.fixture).find('/') + 1);
+  std::printf("\n");
+  for (const std::string& name : drawings.front().order) {
+    std::printf("%-32s", name.c_str());
+    for (const Drawing& d : drawings) {
+      auto it = d.phases.find(name);
+      std::printf(" %14.2f", it == d.phases.end() ? 0.0 : Median(it->second));
+    }
+    std::printf("\n");
+  }
+  SetEnvironmentVariableW(L"PICTARA_TRACE", nullptr);
+}
+
+// The plug-in's own work on the thread for a full-screen raster: every traced phase but the
+// converter run, median of five loads.
+TEST(ViewerLoadBench, OwnWorkForAFullScreenRaster) {
+  const std::wstring converter = tb::ProgramFolder() + L"rsvg\\rsvg-convert.exe";
+  tb::PluginCopy copy("[Setup]\r\nOpenWidth=1920\r\nOpenHeight=1080\r\nRSVGPath=" + tb::Narrow(converter) + "\r\n");
+  tb::TempFolder out;
+  const std::wstring traceFile = out.Path() + L"trace.txt";
+  SetEnvironmentVariableW(L"PICTARA_TRACE", traceFile.c_str());
+  tb::Plugin plugin(copy.PluginPath());
+  ASSERT_TRUE(plugin.Loaded()) << plugin.Problem();
+  tb::ListerWindow lister({.file = L"", .width = 1024, .height = 768});
+  const std::wstring file = tb::FixturePath("viewer/screen1920x1080.svg");
+  std::vector<double> own, paint;
+  std::map<std::string, std::vector<double>> all;
+  std::vector<std::string> allOrder;
+  for (int round = 0; round <= 5; ++round) {
+    HWND viewer = plugin.ListLoadW(lister.Handle(), file.c_str(), 0);
+    ASSERT_NE(viewer, nullptr);
+    const double start = Now();
+    RedrawWindow(viewer, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const double paintMs = Now() - start;
+    plugin.ListCloseWindow(viewer);
+    tb::PumpMessages();
+    std::map<std::string, std::vector<double>> phases;
+    std::vector<std::string> order;
+    CollectTrace(traceFile, phases, order);
+    if (round == 0) continue;
+    ASSERT_EQ(phases["total"].size(), 1u);
+    own.push_back(phases["total"][0] - phases["converter run"][0]);
+    for (const std::string& name : order) {
+      if (!all.count(name)) allOrder.push_back(name);
+      all[name].push_back(phases[name][0]);
+    }
+    paint.push_back(paintMs);
+  }
+  std::printf("1920 x 1080 raster: own work on the thread %.2f ms (trace without the converter run), first paint %.2f ms\n",
+              Median(own), Median(paint));
+  for (const std::string& name : allOrder) std::printf("  %-32s %8.2f ms\n", name.c_str(), Median(all[name]));
+  SetEnvironmentVariableW(L"PICTARA_TRACE", nullptr);
 }
 
 }  // namespace

@@ -88,11 +88,11 @@ class TWatchedServices : public TConvertServices {
   }
   int32_t RunAndWait(const std::string& program, const std::string& parameters,
                      const std::string& directory, TShowMode showMode, bool highPriority,
-                     uint32_t timeoutMs) override {
+                     uint32_t timeoutMs, TRunControl* control) override {
     runs.push_back({program, parameters, directory, showMode, highPriority, timeoutMs});
     if (!runConverter) return 0;
     return TConvertServices::RunAndWait(program, parameters, directory, showMode, highPriority,
-                                        timeoutMs);
+                                        timeoutMs, control);
   }
 };
 

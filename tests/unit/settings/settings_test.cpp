@@ -60,6 +60,7 @@ TEST_F(SettingsTest, NoFileOrEmptySectionLeavesEveryInitialValue) {
     EXPECT_EQ(s.UseImageMagick, initial.UseImageMagick);
     EXPECT_TRUE(s.UseRSVGHelper);
     EXPECT_TRUE(s.HighPriority);
+    EXPECT_TRUE(s.ResponsiveWait);
     EXPECT_TRUE(s.ShowThumbnailsInTC);
     EXPECT_TRUE(s.CopyPngToClipboard);
     EXPECT_EQ(s.OpenWidth, 0);
@@ -100,6 +101,7 @@ TEST_F(SettingsTest, ColoursAndBooleans) {
       "BackgroundColorDark=2105376\n"
       "ImageBackgroundColorDark=-2147483643\n"
       "HighPriority=0\n"
+      "ResponsiveWait=0\n"
       "ShowLoadingTime=2\n"
       "BackgroundImage=-1\n"
       "CopyPngToClipboard=no\n"
@@ -110,6 +112,7 @@ TEST_F(SettingsTest, ColoursAndBooleans) {
   EXPECT_EQ(s.BackgroundColorDark, 0x00202020u);
   EXPECT_EQ(s.ImageBackgroundColorDark, 0x80000005u);
   EXPECT_FALSE(s.HighPriority);
+  EXPECT_FALSE(s.ResponsiveWait);
   EXPECT_TRUE(s.ShowLoadingTime);
   EXPECT_TRUE(s.BackgroundImage);
   EXPECT_TRUE(s.CopyPngToClipboard);  // not an integer: the default

@@ -1,7 +1,7 @@
 // Converters that misbehave, built as three programs from this one file:
-//   slow-convert.exe   [--write-output] --wait-for FILE ... : optionally writes a small output
-//                      file first, then runs until FILE exists (at most a minute), writing nothing
-//                      more; exit code 0
+//   slow-convert.exe   [--write-output] --wait-for FILE [--then-copy PNG] ... : optionally writes
+//                      a small output file first, then runs until FILE exists (at most a minute);
+//                      with --then-copy it then writes PNG's bytes as its output; exit code 0
 //   empty-convert.exe  ... -o OUT : leaves a zero-length OUT; exit code 0
 //   crash-convert.exe  ... : dies of an access violation without writing anything
 // The output is the argument after "-o", as in the plug-in's rsvg-convert command lines.
@@ -49,6 +49,8 @@ int main() {
     if (GetFileAttributesW(go.c_str()) != INVALID_FILE_ATTRIBUTES) break;
     Sleep(50);
   }
+  const std::wstring picture = Argument(argc, argv, L"--then-copy");
+  if (!picture.empty() && !output.empty()) CopyFileW(picture.c_str(), output.c_str(), FALSE);
   return 0;
 #elif defined(PICTARA_EMPTY)
   if (!output.empty()) WriteBytes(output, "", 0);

@@ -1,0 +1,151 @@
+#include "platform/png_simple.h"
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace pictara {
+
+namespace {
+
+uint32_t Be32(const uint8_t* p) {
+  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+         (static_cast<uint32_t>(p[2]) << 8) | p[3];
+}
+
+bool IsType(const uint8_t* type, const char* name) { return std::memcmp(type, name, 4) == 0; }
+
+// Undoes the row filters, from the inflated rows (a filter byte before each) into the image.
+bool Unfilter(const std::vector<uint8_t>& raw, PngImage& image, int bpp) {
+  const size_t stride = image.rowBytes;
+  const uint8_t* previous = nullptr;
+  for (int32_t y = 0; y < image.height; ++y) {
+    const uint8_t* src = raw.data() + static_cast<size_t>(y) * (stride + 1);
+    const uint8_t filter = src[0];
+    ++src;
+    uint8_t* dst = image.Row(y);
+    switch (filter) {
+      case 0:
+        std::memcpy(dst, src, stride);
+        break;
+      case 1:
+        for (size_t i = 0; i < stride; ++i)
+          dst[i] = static_cast<uint8_t>(src[i] + (i >= static_cast<size_t>(bpp) ? dst[i - bpp] : 0));
+        break;
+      case 2:
+        for (size_t i = 0; i < stride; ++i) dst[i] = static_cast<uint8_t>(src[i] + (previous ? previous[i] : 0));
+        break;
+      case 3:
+        for (size_t i = 0; i < stride; ++i) {
+          const unsigned left = i >= static_cast<size_t>(bpp) ? dst[i - bpp] : 0;
+          const unsigned up = previous ? previous[i] : 0;
+          dst[i] = static_cast<uint8_t>(src[i] + ((left + up) >> 1));
+        }
+        break;
+      case 4:
+        for (size_t i = 0; i < stride; ++i) {
+          const int a = i >= static_cast<size_t>(bpp) ? dst[i - bpp] : 0;
+          const int b = previous ? previous[i] : 0;
+          const int c = previous && i >= static_cast<size_t>(bpp) ? previous[i - bpp] : 0;
+          const int p = a + b - c;
+          const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+          const int predictor = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+          dst[i] = static_cast<uint8_t>(src[i] + predictor);
+        }
+        break;
+      default:
+        return false;
+    }
+    previous = dst;
+  }
+  return true;
+}
+
+}  // namespace
+
+SimplePngResult DecodeSimplePng(std::string_view bytes, PngImage& image) {
+  static const uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+  const auto* d = reinterpret_cast<const uint8_t*>(bytes.data());
+  if (bytes.size() < 8 + 25 || std::memcmp(d, kSignature, 8) != 0) return SimplePngResult::NotSimple;
+  // IHDR comes first.
+  if (Be32(d + 8) != 13 || !IsType(d + 12, "IHDR")) return SimplePngResult::NotSimple;
+  const uint8_t* h = d + 16;
+  const uint32_t width = Be32(h), height = Be32(h + 4);
+  const uint8_t depth = h[8], type = h[9];
+  if (depth != 8 || (type != 2 && type != 6) || h[10] != 0 || h[11] != 0 || h[12] != 0)
+    return SimplePngResult::NotSimple;
+  if (width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return SimplePngResult::Damaged;
+
+  // A colour key needs the full decoder; look through the chunks before decoding anything.
+  size_t pos = 8;
+  while (pos + 12 <= bytes.size()) {
+    const uint32_t length = Be32(d + pos);
+    if (length > bytes.size() - pos - 12) return SimplePngResult::Damaged;
+    if (IsType(d + pos + 4, "tRNS")) return SimplePngResult::NotSimple;
+    if (IsType(d + pos + 4, "IEND")) break;
+    pos += 12 + static_cast<size_t>(length);
+  }
+
+  PngImage result;
+  if (!result.Allocate(static_cast<int32_t>(width), static_cast<int32_t>(height),
+                       type == 6 ? PngColorType::Rgba : PngColorType::Rgb, 8))
+    return SimplePngResult::Damaged;
+  const int bpp = type == 6 ? 4 : 3;
+  const uint64_t rawSize = static_cast<uint64_t>(result.rowBytes + 1) * height;
+  if (rawSize > SIZE_MAX / 2) return SimplePngResult::Damaged;
+  std::vector<uint8_t> raw;
+  try {
+    raw.resize(static_cast<size_t>(rawSize));
+  } catch (...) {
+    return SimplePngResult::Damaged;
+  }
+
+  z_stream z{};
+  if (inflateInit(&z) != Z_OK) return SimplePngResult::Damaged;
+  size_t produced = 0;
+  bool ended = false, ok = true;
+  pos = 8;
+  while (ok && !ended && pos + 12 <= bytes.size()) {
+    const uint32_t length = Be32(d + pos);
+    const uint8_t* chunkType = d + pos + 4;
+    if (IsType(chunkType, "IEND")) break;
+    if (IsType(chunkType, "IDAT")) {
+      z.next_in = const_cast<Bytef*>(d + pos + 8);
+      z.avail_in = length;
+      while (z.avail_in > 0) {
+        const size_t room = raw.size() - produced;
+        // With the picture complete, the rest of the stream (its end and checksum) must not give
+        // a single byte more: one spare byte shows whether it does.
+        uint8_t spare = 0;
+        z.next_out = room > 0 ? raw.data() + produced : &spare;
+        z.avail_out = static_cast<uInt>(room == 0 ? 1 : room > 0x40000000 ? 0x40000000 : room);
+        const int r = inflate(&z, Z_NO_FLUSH);
+        if (room == 0) {
+          if (z.avail_out == 0) ok = false;  // more data than the picture holds
+        } else {
+          produced = static_cast<size_t>(z.next_out - raw.data());
+        }
+        if (!ok) break;
+        if (r == Z_STREAM_END) {
+          ended = true;
+          break;
+        }
+        if (r != Z_OK) {
+          ok = false;
+          break;
+        }
+      }
+    }
+    pos += 12 + static_cast<size_t>(length);
+  }
+  inflateEnd(&z);
+  if (!ok || !ended || produced != raw.size()) return SimplePngResult::Damaged;
+  if (!Unfilter(raw, result, bpp)) return SimplePngResult::Damaged;
+  image = std::move(result);
+  return SimplePngResult::Decoded;
+}
+
+}  // namespace pictara

@@ -1,0 +1,20 @@
+// A direct decoder for the PNG files converters write: 8-bit RGB or RGBA, not interlaced, no
+// colour key. Under Wine the imaging component takes several times longer for these than the
+// inflate and unfiltering they need; every other PNG is left to the full decoder.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "base/picture.h"
+
+namespace pictara {
+
+enum class SimplePngResult { Decoded, NotSimple, Damaged };
+
+// Decodes `bytes` into `image` when the file is of the simple kind. NotSimple: another layout
+// (the full decoder decides); Damaged: a simple header but broken data. Every length and size is
+// checked before it is used.
+SimplePngResult DecodeSimplePng(std::string_view bytes, PngImage& image);
+
+}  // namespace pictara

@@ -1,0 +1,88 @@
+// The direct decoder for converter output against libpng, on the raster fixtures and on a real
+// rsvg-convert render (whose rows use every filter type), and on damaged files.
+#include "platform/png_simple.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/files.h"
+#include "platform/image_codec.h"
+
+namespace pictara {
+namespace {
+
+std::string Fixture(const std::string& name) { return std::string(PICTARA_FIXTURES) + "/" + name; }
+
+void ExpectSameAsLibpng(const std::string& bytes, bool simple) {
+  PngImage fast;
+  const SimplePngResult r = DecodeSimplePng(bytes, fast);
+  ASSERT_EQ(r, simple ? SimplePngResult::Decoded : SimplePngResult::NotSimple);
+  if (!simple) return;
+  const std::optional<PngImage> full = DecodePng(bytes);
+  ASSERT_TRUE(full);
+  EXPECT_EQ(fast.width, full->width);
+  EXPECT_EQ(fast.height, full->height);
+  EXPECT_EQ(fast.colorType, full->colorType);
+  EXPECT_EQ(fast.bitDepth, 8);
+  EXPECT_EQ(fast.rowBytes, full->rowBytes);
+  EXPECT_TRUE(fast.pixels == full->pixels);
+}
+
+TEST(SimplePng, DecodesWhatConvertersWriteExactlyAndLeavesTheRest) {
+  struct Case {
+    const char* file;
+    bool simple;
+  };
+  const Case kCases[] = {
+      {"raster/rgba.png", true},        {"raster/trns_rgb.png", false},  // colour key
+      {"raster/palette8.png", false},   {"raster/grey4.png", false},
+      {"raster/rgb16.png", false},      {"raster/interlaced.png", false},
+      {"raster/palette_alpha.png", false},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.file);
+    const std::optional<std::string> bytes = ReadFileBytes(Fixture(c.file));
+    ASSERT_TRUE(bytes);
+    ExpectSameAsLibpng(*bytes, c.simple);
+  }
+}
+
+TEST(SimplePng, RealRenderWithEveryFilterAndOpaqueRgb) {
+  const std::string out = ::testing::TempDir() + "pictara_simple_png_" + std::to_string(::getpid());
+  for (const char* background : {"", " -b white"}) {  // RGBA, and RGB once the picture is opaque
+    SCOPED_TRACE(background);
+    const std::string png = out + ".png";
+    const std::string command = "/usr/bin/rsvg-convert" + std::string(background) + " -w 700 " +
+                                Fixture("viewer/diagram1000x500.svg") + " -o " + png;
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::optional<std::string> bytes = ReadFileBytes(png);
+    ASSERT_TRUE(bytes);
+    ExpectSameAsLibpng(*bytes, true);
+    ::unlink(png.c_str());
+  }
+}
+
+TEST(SimplePng, DamagedFilesAreRefusedNeverReadPastTheirEnd) {
+  const std::optional<std::string> good = ReadFileBytes(Fixture("raster/rgba.png"));
+  ASSERT_TRUE(good);
+  PngImage image;
+  for (size_t keep : {size_t{40}, good->size() / 2, good->size() - 13}) {
+    SCOPED_TRACE(keep);
+    EXPECT_NE(DecodeSimplePng(good->substr(0, keep), image), SimplePngResult::Decoded);
+  }
+  std::string wrongSize = *good;
+  wrongSize[16 + 3] = static_cast<char>(wrongSize[16 + 3] + 1);  // one column more than the data
+  EXPECT_EQ(DecodeSimplePng(wrongSize, image), SimplePngResult::Damaged);
+  std::string badFilter = *good;
+  const size_t idat = badFilter.find("IDAT");
+  ASSERT_NE(idat, std::string::npos);
+  badFilter[idat + 6] = static_cast<char>(badFilter[idat + 6] ^ 0x55);  // inside the stream
+  EXPECT_EQ(DecodeSimplePng(badFilter, image), SimplePngResult::Damaged);
+  EXPECT_EQ(DecodeSimplePng("not a png at all, not a png at all, not a png", image), SimplePngResult::NotSimple);
+}
+
+}  // namespace
+}  // namespace pictara
