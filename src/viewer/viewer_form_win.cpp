@@ -314,6 +314,7 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   }
 
   void HideArrowButtons() override {
+    buttonsVisible_ = false;
     EnableWindow(panButtons_, FALSE);
     ShowWindow(panButtons_, SW_HIDE);
     Relayout();
@@ -401,9 +402,7 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
     if (!hwnd_) return;
     RECT client{};
     GetClientRect(hwnd_, &client);
-    // The panel's own flag: the form itself is still hidden while it is built.
-    bool buttonsVisible = panButtons_ && (GetWindowLongPtrW(panButtons_, GWL_STYLE) & WS_VISIBLE) != 0;
-    TBottomBarPlacement p = PlaceBottomBar(layout_, {client.right, client.bottom}, buttonsVisible);
+    TBottomBarPlacement p = PlaceBottomBar(layout_, {client.right, client.bottom}, panButtons_ && buttonsVisible_);
     MoveChild(scrollBox1_, p.ScrollBox);
     MoveChild(panBottom_, p.Bar);
     MoveChild(panButtons_, p.Buttons);
@@ -597,6 +596,9 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   TGdiObject font_;
   std::string status_ = "Info";
   bool destroyedFromOutside_ = false;
+  // The arrow buttons' own state, kept here: the form is still hidden while it is built, so the
+  // windows' visibility says nothing yet.
+  bool buttonsVisible_ = true;
   bool gesturesEnabled_ = false;
   POINTS panStart_{};
   HMENU reloadSubmenu_ = nullptr;

@@ -486,8 +486,11 @@ TEST_F(ViewerTest, TwoHundredOpenCloseCyclesLeaveNoWindowFileOrObjectBehind) {
   tb::PumpMessages();
   const ObjectCounts after = CountObjects();
   EXPECT_EQ(after.windows, before.windows);
-  EXPECT_LE(after.gdi, before.gdi);
-  EXPECT_LE(after.user, before.user);
+  // The system's own counts only where it keeps them: Wine answers 0, which could never fail.
+  if (before.gdi != 0 || before.user != 0) {
+    EXPECT_LE(after.gdi, before.gdi);
+    EXPECT_LE(after.user, before.user);
+  }
   EXPECT_LE(after.gdiSlot, before.gdiSlot + 8) << "GDI handles in use grew from " << before.gdiSlot;
   std::printf("objects before/after 200 cycles: GetGuiResources GDI %lu/%lu USER %lu/%lu, windows %zu/%zu, "
               "highest GDI slot %zu/%zu\n",
