@@ -384,7 +384,7 @@ TEST_F(ViewerTest, RightClickOpensTheContextMenuWithItsItemsInOrder) {
 HMENU g_topMenu = nullptr;
 void CALLBACK ReadReloadSubmenu(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
-  if (HMENU sub = g_topMenu ? GetSubMenu(g_topMenu, 0) : nullptr) g_menu.reload = MenuTexts(sub);
+  if (HMENU sub = g_topMenu ? GetSubMenu(g_topMenu, 3) : nullptr) g_menu.reload = MenuTexts(sub);
   BYTE state[256] = {};
   GetKeyboardState(state);
   state[VK_SHIFT] = 0;
@@ -400,7 +400,8 @@ void CALLBACK OpenReloadSubmenuWithShift(HWND, UINT, UINT_PTR timer, DWORD) {
   GetKeyboardState(state);
   state[VK_SHIFT] = 0x80;
   SetKeyboardState(state);
-  PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);   // "Reload Image"
+  // "Copy to Clipboard", "Convert File...", then past the separator to "Reload Image".
+  for (int i = 0; i < 3; ++i) PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
   PostMessageW(popup, WM_KEYDOWN, VK_RIGHT, 0);  // open its submenu
   SetTimer(nullptr, 0, 300, &ReadReloadSubmenu);
 }
