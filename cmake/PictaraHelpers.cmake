@@ -70,6 +70,7 @@ function(pictara_unit_test name)
   target_compile_definitions(${name} PRIVATE
     PICTARA_FIXTURES="${PROJECT_SOURCE_DIR}/tests/fixtures"
     PICTARA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  # A hung test fails after five minutes instead of holding up the whole run.
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+    PROPERTIES TIMEOUT 300 ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
 endfunction()

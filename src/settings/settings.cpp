@@ -228,6 +228,12 @@ void LoadSettings(TSettings& settings, const std::optional<std::string>& iniByte
   for (const KeyRule& k : kKeys) reader.Apply(k);
 }
 
+std::vector<std::string> SettingsKeys() {
+  std::vector<std::string> keys;
+  for (const KeyRule& k : kKeys) keys.emplace_back(k.Key);
+  return keys;
+}
+
 std::string SettingsFileName() { return ModuleFolder() + kSettingsFileName; }
 
 void LoadSettings() {

@@ -63,6 +63,8 @@ struct TSettings {
   bool DontResizeSmall = false;
   bool DontResizeSmallThumbnail = false;
   bool ShowOriginalToLoadedRatioPercent = false;
+
+  bool operator==(const TSettings&) const = default;
 };
 
 // The one process-wide copy.
@@ -100,6 +102,9 @@ void SaveColorSettings(const TSettings& settings, const std::string& iniFileName
 
 // SaveColorSettings of Settings() into "Pictara.ini" beside the plug-in.
 void SaveColorSettings();
+
+// Every key of section "Setup", in reading order.
+std::vector<std::string> SettingsKeys();
 
 // Full name of "Pictara.ini" beside the plug-in.
 std::string SettingsFileName();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "commands.h"
+#include "pictara_version.h"
 
 #ifdef _WIN32
 #include "base/utf.h"
@@ -30,13 +31,17 @@ constexpr Command kCommands[] = {
 };
 
 int Usage() {
-  std::fputs("usage:\n", stderr);
+  std::fputs("usage:\n  pictara --version\n", stderr);
   for (const Command& c : kCommands) std::fprintf(stderr, "  pictara %s\n", c.usage);
   return 2;
 }
 
 int Dispatch(const pictara::tool::Args& all) {
   if (all.empty()) return Usage();
+  if (all[0] == "--version") {
+    std::printf("pictara %s\n", PICTARA_VERSION);
+    return 0;
+  }
   for (const Command& c : kCommands) {
     if (all[0] == c.name) return c.run(pictara::tool::Args(all.begin() + 1, all.end()));
   }
