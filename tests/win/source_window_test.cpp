@@ -111,6 +111,32 @@ int CountPixels(const tb::Screenshot& shot, uint32_t rgb) {
   return n;
 }
 
+// The items of the context menu that opens, "text" or "text|g" when greyed; then it is closed.
+std::vector<std::wstring> g_menuItems;
+void CALLBACK ReadMenuAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND popup = FindWindowW(L"#32768", nullptr);
+  if (!popup) return;
+  KillTimer(nullptr, timer);
+  HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, 0x01E1 /* MN_GETHMENU */, 0, 0));
+  for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+    wchar_t text[64] = {};
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_STATE | MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = 64;
+    GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
+    g_menuItems.push_back(std::wstring(text) + ((info.fState & MFS_DISABLED) ? L"|g" : L""));
+  }
+  EndMenu();
+}
+std::vector<std::wstring> ContextMenuOf(HWND view) {
+  g_menuItems.clear();
+  SetTimer(nullptr, 0, 50, &ReadMenuAndClose);
+  SendMessageW(view, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(view), MAKELPARAM(-1, -1));  // from the keyboard
+  return g_menuItems;
+}
+
 // ---- Opening the window from the menu and running checks inside it ------------------------------
 
 std::function<void(HWND form)> g_checks;
@@ -217,7 +243,9 @@ TEST_F(SourceWindowTest, ShowsTheTextWithCaptionLineCountAndColours) {
                                 L"<rect id=\"r\" width=\"300\" height=\"400\" fill=\"#ccc\"/>\r\n</svg>");
     // Element names blue, attribute names red; Highlight turns them black, and back.
     const uint32_t blue = tb::Rgb(0, 0, 255), red = tb::Rgb(255, 0, 0);
+    EXPECT_EQ(ContextMenuOf(view), (std::vector<std::wstring>{L"Copy", L"Select All"}));
     Click(view);  // the selection collapses
+    EXPECT_EQ(ContextMenuOf(view), (std::vector<std::wstring>{L"Copy|g", L"Select All"}));
     const tb::Screenshot on = tb::CaptureWindow(view);
     EXPECT_GT(CountPixels(on, blue), 20);
     EXPECT_GT(CountPixels(on, red), 20);
