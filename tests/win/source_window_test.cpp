@@ -27,15 +27,13 @@ std::wstring TextOf(HWND w) {
   GetWindowTextW(w, text, 512);
   return text;
 }
+BOOL CALLBACK CollectWindow(HWND w, LPARAM p) {
+  reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+  return TRUE;
+}
 std::vector<HWND> Descendants(HWND parent) {
   std::vector<HWND> out;
-  EnumChildWindows(
-      parent,
-      [](HWND w, LPARAM p) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&out));
+  EnumChildWindows(parent, &CollectWindow, reinterpret_cast<LPARAM>(&out));
   return out;
 }
 HWND ChildOfClass(HWND parent, const std::wstring& cls) {
