@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "base/muldiv.h"
 #include "platform/codepage.h"
 #include "svginfo/xml_dom.h"
 
@@ -42,6 +43,23 @@ void SetSourceWindowColours(TXmlHighlighter& h) {
   h.fDocTypeAttri.Style = 0;
   h.fElementAttri.Foreground = 0xFF0000;
   h.fElementAttri.Style = 0;
+}
+
+TSourceLayout SourceWindowLayout(int32_t pixelsPerInch) {
+  constexpr int32_t kDesign = 120;
+  const int32_t ppi = pixelsPerInch > 0 ? pixelsPerInch : 96;
+  auto s = [ppi](int32_t v) { return MulDiv(v, ppi, kDesign); };
+  TSourceLayout l;
+  l.clientWidth = s(801);
+  l.clientHeight = s(415);
+  l.panelHeight = s(33);
+  l.labelTop = s(8);
+  l.labelHeight = s(18);
+  const int32_t lefts[4] = {16, 100, 167, 225};
+  for (int i = 0; i < 4; ++i) l.labelLeft[i] = s(lefts[i]);
+  l.linesRight = s(16);
+  l.fontHeight = -s(13);
+  return l;
 }
 
 std::string LinesCaption(size_t lineCount) { return "Lines: " + std::to_string(lineCount); }

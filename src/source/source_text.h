@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,19 @@ void FormatSourceText(textview::TTextModel& model);
 // background, bold 0xFF0080 values, red attribute names, orange CDATA, black DOCTYPE, blue
 // element names (CDATA, DOCTYPE and element names neither bold nor italic).
 void SetSourceWindowColours(TXmlHighlighter& highlighter);
+
+// Where the source window's controls go, in pixels at the screen's density (designed at 120 per
+// inch): the client size, the top strip, the four action labels at their design positions, the
+// line count right-aligned at the top right, the text view filling the rest.
+struct TSourceLayout {
+  int32_t clientWidth = 0, clientHeight = 0;
+  int32_t panelHeight = 0;
+  int32_t labelTop = 0, labelHeight = 0;
+  int32_t labelLeft[4] = {};  // Word Wrap, Highlight, Format, Info
+  int32_t linesRight = 0;     // right edge of the line count, from the client's right edge
+  int32_t fontHeight = 0;     // Tahoma's lfHeight
+};
+TSourceLayout SourceWindowLayout(int32_t pixelsPerInch);
 
 // "Lines: 3"; and the window's caption "Source of " + the file name.
 std::string LinesCaption(size_t lineCount);

@@ -93,4 +93,26 @@ TTextPos HitTest(TWrapLayout& layout, const TViewGeometry& view, int32_t x, int3
 
 int PageRows(const TViewGeometry& view) { return std::max(1, view.clientHeight / std::max(1, view.rowHeight)); }
 
+TScrollPos ScrollToShow(TWrapLayout& layout, const TViewGeometry& view, TTextPos pos) {
+  TScrollPos out{view.topRow, view.scrollX};
+  if (layout.Model().LineCount() == 0) return {};
+  pos = ClampPos(layout.Model(), pos);
+  const size_t row = layout.RowOf(pos.line, pos.col);
+  const auto page = static_cast<size_t>(PageRows(view));
+  if (row < out.topRow) out.topRow = row;
+  else if (row >= out.topRow + page) out.topRow = row - page + 1;
+  if (layout.Wrapping()) {
+    out.scrollX = 0;
+    return out;
+  }
+  TRow r;
+  if (!layout.RowAt(row, r)) return out;
+  const int32_t x = layout.ColumnX(r, pos.col);
+  const int32_t textWidth = std::max(1, view.clientWidth - view.TextLeft());
+  const int32_t room = std::min(textWidth / 4, 4 * std::max(1, layout.Widths().Width(U' ')));
+  if (x < out.scrollX + room) out.scrollX = std::max(0, x - room);
+  else if (x > out.scrollX + textWidth - room) out.scrollX = x - textWidth + room;
+  return out;
+}
+
 }  // namespace pictara::textview

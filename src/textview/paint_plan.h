@@ -65,4 +65,13 @@ TTextPos HitTest(TWrapLayout& layout, const TViewGeometry& view, int32_t x, int3
 // Rows that fit in the client area (at least 1), for PageUp/PageDown and scrolling.
 int PageRows(const TViewGeometry& view);
 
+// The scroll position after the caret moved to pos: the least scrolling that shows its row
+// (topRow) and, without word wrap, its column with a little room on either side (scrollX).
+struct TScrollPos {
+  size_t topRow = 0;
+  int32_t scrollX = 0;
+  bool operator==(const TScrollPos&) const = default;
+};
+TScrollPos ScrollToShow(TWrapLayout& layout, const TViewGeometry& view, TTextPos pos);
+
 }  // namespace pictara::textview

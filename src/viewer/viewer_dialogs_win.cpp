@@ -3,6 +3,8 @@
 #include <stdexcept>
 
 #include "platform/window_win.h"
+#include "source/source_window_win.h"
+#include "viewer/error_report.h"
 
 namespace pictara {
 
@@ -22,7 +24,14 @@ std::optional<std::string> TViewerDialogsWin::ExecuteSaveDialog(const TSaveDialo
 
 bool TViewerDialogsWin::ExecuteSizeDialog(TfmSize&) { NotAvailable("The size dialog"); }
 
-void TViewerDialogsWin::ShowSourceWindow(const std::string&) { NotAvailable("The source window"); }
+void TViewerDialogsWin::ShowSourceWindow(const std::string& fileName) {
+  // Errors of the window's commands get the viewer's report, over the source window.
+  pictara::ShowSourceWindow(fileName, owner_, [](const std::exception& e) {
+    const std::wstring text = Wide(ErrorReportText(e));
+    const std::wstring caption = Wide(kErrorReportCaption);
+    MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_ICONWARNING);
+  });
+}
 
 void TViewerDialogsWin::AssignBitmap(const Bitmap&) { NotAvailable("The clipboard"); }
 

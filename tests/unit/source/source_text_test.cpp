@@ -136,5 +136,23 @@ TEST(SourceText, HostileTextsGoThroughEveryStep) {
   }
 }
 
+TEST(SourceText, LayoutScalesTheDesignToTheScreenDensity) {
+  const TSourceLayout design = SourceWindowLayout(120);
+  EXPECT_EQ(design.clientWidth, 801);
+  EXPECT_EQ(design.clientHeight, 415);
+  EXPECT_EQ(design.panelHeight, 33);
+  EXPECT_EQ(design.labelTop, 8);
+  EXPECT_EQ(design.labelLeft[3], 225);
+  EXPECT_EQ(design.fontHeight, -13);
+  const TSourceLayout small = SourceWindowLayout(96);
+  EXPECT_EQ(small.clientWidth, 641);
+  EXPECT_EQ(small.labelLeft[1], 80);
+  EXPECT_EQ(small.fontHeight, -10);
+  const TSourceLayout big = SourceWindowLayout(240);
+  EXPECT_EQ(big.clientHeight, 830);
+  EXPECT_EQ(big.panelHeight, 66);
+  EXPECT_EQ(SourceWindowLayout(0).clientWidth, 641) << "an unknown density counts as 96";
+}
+
 }  // namespace
 }  // namespace pictara

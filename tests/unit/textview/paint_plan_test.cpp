@@ -219,5 +219,37 @@ TEST(PaintPlan, HitTestAndGutter) {
   EXPECT_EQ(GutterWidth(12345, 8), 56);
 }
 
+TEST(PaintPlan, ScrollToShowMovesOnlyAsFarAsNeeded) {
+  // 20 lines "line N" (6 or 7 columns of 10 pixels), one of 100 columns; 10 rows a page.
+  const TTextModel m = ModelOf(Lines(20) + std::string(100, 'x'));
+  TCharWidths widths(FixedWidth);
+  TWrapLayout layout(m, widths);
+  layout.Reset(0);
+  TViewGeometry view;
+  view.rowHeight = 10;
+  view.textMargin = 0;
+  view.topRow = 5;
+  view.clientWidth = 200;
+  view.clientHeight = 100;
+  struct Case {
+    TTextPos pos;
+    TScrollPos want;
+  } const kCases[] = {
+      {{7, 2}, {5, 0}},      // visible: nothing moves
+      {{2, 0}, {2, 0}},      // above: its row becomes the top
+      {{17, 0}, {8, 0}},     // below: its row becomes the last
+      {{20, 100}, {11, 840}}, // far right: the column with 40 pixels of room at the right
+  };
+  for (const Case& c : kCases) {
+    EXPECT_EQ(ScrollToShow(layout, view, c.pos), c.want) << c.pos.line << ":" << c.pos.col;
+  }
+  view.scrollX = 500;
+  EXPECT_EQ(ScrollToShow(layout, view, {20, 10}).scrollX, 60) << "back left, 40 pixels of room";
+  // With word wrap there is no horizontal scrolling; wrapped rows count.
+  layout.Reset(100);
+  view.scrollX = 30;
+  EXPECT_EQ(ScrollToShow(layout, view, {20, 95}), (TScrollPos{20, 0}));
+}
+
 }  // namespace
 }  // namespace pictara::textview
