@@ -13,11 +13,17 @@ std::string ProposedFileName(const std::string& fileName, const std::string& ext
   return name + "." + ext;
 }
 
+std::string RemoveLongPathPrefix(const std::string& fileName) {
+  if (fileName.starts_with("\\\\?\\UNC\\")) return "\\\\" + fileName.substr(8);
+  if (fileName.starts_with("\\\\?\\")) return fileName.substr(4);
+  return fileName;
+}
+
 TSaveDialogSetup ConvertFileSaveSetup(const std::string& openedFileName, bool useImageMagick) {
   TSaveDialogSetup setup;
   setup.DefaultExt = ConvertFileExtension(useImageMagick);
   setup.Filter = "*." + setup.DefaultExt + "|*." + setup.DefaultExt;
-  setup.InitialDir = ExtractFilePath(openedFileName);
+  setup.InitialDir = RemoveLongPathPrefix(ExtractFilePath(openedFileName));
   setup.FileName = ProposedFileName(openedFileName, setup.DefaultExt);
   return setup;
 }

@@ -39,8 +39,13 @@ std::string ConvertFileExtension(bool useImageMagick);
 // appended) replaced by "." + ext: drawing.svgz with "png" gives drawing.png.
 std::string ProposedFileName(const std::string& fileName, const std::string& ext);
 
-// The save dialog for the file shown: its folder, the proposed name, default extension and the
-// filter "*.png|*.png" or "*.bmp|*.bmp".
+// A name as a person reads it: without the long-name prefix AddLongPathPrefix gives
+// ("\\?\C:\x" becomes "C:\x", "\\?\UNC\server\x" becomes "\\server\x"); other names unchanged.
+std::string RemoveLongPathPrefix(const std::string& fileName);
+
+// The save dialog for the file shown: its folder (without a long-name prefix, which the system's
+// dialog does not take), the proposed name, default extension and the filter "*.png|*.png" or
+// "*.bmp|*.bmp".
 TSaveDialogSetup ConvertFileSaveSetup(const std::string& openedFileName, bool useImageMagick);
 
 // The format name the size dialog shows: the default extension in upper case.

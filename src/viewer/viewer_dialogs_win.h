@@ -1,14 +1,30 @@
-// The viewer's modal dialogs, its clipboard and its raw-data resources on Win32. The colour, save
-// and size dialogs, the clipboard and the source window are still to be built on the portable
-// models (colours.h, convert_file.h, size_dialog_model.h, clipboard_copy.h): until then their
-// commands report that they are not available.
+// The viewer's modal dialogs, its clipboard and its raw-data resources on Win32: the system's
+// colour and save dialogs, the size dialog (size_dialog_win.cpp) on its portable model
+// (size_dialog_model.h), and the clipboard (clipboard_win.cpp) as clipboard_copy.cpp drives it.
 #pragma once
 
 #include <windows.h>
 
+#include <stdexcept>
+
+#include "viewer/form_layout.h"
 #include "viewer/viewer_ports.h"
 
 namespace pictara {
+
+// The clipboard cannot be opened (another program holds it) or cannot take the picture.
+class EClipboardException : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A colour setting as GDI draws it: system colours looked up, the rest without its high byte.
+inline COLORREF ColorToRGB(TColor c) {
+  return IsSystemColor(c) ? GetSysColor(static_cast<int>(c & 0xFF)) : static_cast<COLORREF>(c & 0x00FFFFFF);
+}
+
+// Window class of the size dialog; tests find the dialog by it.
+inline constexpr wchar_t kSizeDialogClass[] = L"PictaraSizeDialog";
 
 class TViewerDialogsWin final : public IViewerDialogs, public IClipboard {
  public:

@@ -25,10 +25,6 @@ constexpr wchar_t kPanelClass[] = L"PictaraPanel";
 constexpr wchar_t kSpeedButtonClass[] = L"PictaraSpeedButton";
 
 
-COLORREF ColorToRGB(TColor c) {
-  return IsSystemColor(c) ? GetSysColor(static_cast<int>(c & 0xFF)) : static_cast<COLORREF>(c & 0x00FFFFFF);
-}
-
 // The busy cursor is process-wide: every plug-in window shows it while a file is rendered.
 int g_busyDepth = 0;
 

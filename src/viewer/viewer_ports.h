@@ -101,7 +101,8 @@ class IClipboard {
   virtual uint32_t RegisterFormat(const std::string& name) = 0;
   // Adds the bytes under `format` without removing anything: one movable, zero-initialised,
   // shareable global block (GlobalAlloc flags 0x2042) of exactly bytes.size(), locked, filled,
-  // handed to SetClipboardData, unlocked; freed again only when the clipboard refused it. Says
+  // handed to SetClipboardData, unlocked; freed again when it cannot be locked or the clipboard
+  // refused it (otherwise the clipboard owns it). Says
   // which step failed; never throws.
   virtual TClipboardDataResult AddData(uint32_t format, std::string_view bytes) = 0;
 };

@@ -39,6 +39,23 @@ TEST(ConvertFile, ProposedNameDefaultExtensionAndFilterFollowTheRenderer) {
   EXPECT_EQ(ConvertFileFormatName(true), "BMP");
 }
 
+TEST(ConvertFile, SaveDialogFolderLosesTheLongNamePrefix) {
+  struct Case {
+    const char* name;
+    const char* readable;
+  } const kNames[] = {
+      {R"(\\?\C:\deep\drawing.svg)", R"(C:\deep\drawing.svg)"},
+      {R"(\\?\UNC\server\share\drawing.svg)", R"(\\server\share\drawing.svg)"},
+      {R"(\\server\share\drawing.svg)", R"(\\server\share\drawing.svg)"},
+      {R"(C:\pics\drawing.svg)", R"(C:\pics\drawing.svg)"},
+      {R"(\\?\)", ""},
+  };
+  for (const Case& c : kNames) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(RemoveLongPathPrefix(c.name), c.readable);
+  }
+}
+
 class ConvertFileTo_ : public ::testing::Test {
  protected:
   void SetUp() override {
