@@ -140,6 +140,11 @@ TfmSVG::~TfmSVG() {
 }
 
 bool TfmSVG::LoadSvg(const std::string& FileName) {
+  // A load started from inside another one's wait (a message sent to the viewer meanwhile) would
+  // pull the state out from under it; a viewer on its way out loads nothing.
+  if (loading_ || closeDeferred_) return false;
+  TRestoreOnExit<bool> loading(loading_);
+  loading_ = true;
   const std::string Source = AddLongPathPrefix(FileName);
   TLoadTrace trace("load " + FileName);
   TBusyCursorScope hourglass(view_->Cursor());
@@ -151,6 +156,8 @@ bool TfmSVG::LoadSvg(const std::string& FileName) {
   TRasterFile raster(convert_(Source, {OpenWidth, OpenHeight}, s.UseImageMagick, s.UseRSVGHelper, s.UseInkscape,
                               FDontResizeSmall, ImageWidthFromFile, ImageHeightFromFile));
   if (raster.Name().empty() || !FileExists(raster.Name())) return false;
+  // Closed during the wait: the result is dropped (the raster file goes with `raster`).
+  if (closeDeferred_ || view_->WindowDestroyed()) return false;
 
   // Decoded before anything of the viewer changes: a damaged raster leaves the old picture.
   TTraceScope decode("raster decode");

@@ -87,6 +87,15 @@ class TfmSVG {
   // The folder list is not touched.
   bool GlobalLoadNextImage(const std::string& FileName);
 
+  // A load is running. Its converter wait answers messages sent from other threads, so the host
+  // may try to close the viewer meanwhile: the viewer must then not be freed until the load has
+  // returned (Loading() is false again).
+  bool Loading() const { return loading_; }
+  // The viewer is to be torn down as soon as its load returns; that load shows nothing and reports
+  // failure. A load asked for from now on fails at once.
+  void DeferClose() { closeDeferred_ = true; }
+  bool CloseDeferred() const { return closeDeferred_; }
+
   // The colours of the viewer's appearance (IsDarkMode), read from and stored into the settings.
   TColor GetBackgroundColor() const;
   TColor GetImageBackgroundColor() const;
@@ -184,6 +193,8 @@ class TfmSVG {
   IImageBox* imgMain = nullptr;  // owned by the view
   bool destroying_ = false;
   bool shown_ = false;
+  bool loading_ = false;
+  bool closeDeferred_ = false;
   // Writes the colour settings after every change.
   void SaveColorSettings();
 
