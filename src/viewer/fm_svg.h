@@ -74,8 +74,8 @@ class TfmSVG {
   TfmSVG& operator=(const TfmSVG&) = delete;
 
   // Renders FileName at (OpenWidth, OpenHeight) with FDontResizeSmall and shows it; true when a
-  // picture was loaded. A conversion that gives no file changes nothing but ImageWidthFromFile,
-  // ImageHeightFromFile and StopWatch; a raster that cannot be decoded raises. The raster file is
+  // picture was loaded. A conversion that gives no file changes nothing but ImageWidthFromFile
+  // and ImageHeightFromFile (StopWatch holds the time of the last load that succeeded); a raster that cannot be decoded raises. The raster file is
   // deleted and the cursor restored on every path.
   bool LoadSvg(const std::string& FileName);
   // LoadSvg at another size; the requested size is put back afterwards, also when LoadSvg raises.

@@ -384,7 +384,12 @@ TEST_F(ViewerTest, RightClickOpensTheContextMenuWithItsItemsInOrder) {
 HMENU g_topMenu = nullptr;
 void CALLBACK ReadReloadSubmenu(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
-  if (HMENU sub = g_topMenu ? GetSubMenu(g_topMenu, 0) : nullptr) g_menu.reload = MenuTexts(sub);
+  // The item that opens a submenu ("Reload Image"), wherever it stands.
+  for (int i = 0; g_topMenu && i < GetMenuItemCount(g_topMenu); ++i)
+    if (HMENU sub = GetSubMenu(g_topMenu, i)) {
+      g_menu.reload = MenuTexts(sub);
+      break;
+    }
   BYTE state[256] = {};
   GetKeyboardState(state);
   state[VK_SHIFT] = 0;

@@ -97,6 +97,8 @@ TEST_F(ViewerCommands, ACloseDuringTheConverterWaitDropsTheLoadAndNestedLoadsAre
   const std::string status = ViewOf(*form).status;
   duringConvert = [&] {
     EXPECT_TRUE(form->Loading());
+    form->UpdateStatus();  // as a resize answered during the wait does
+    EXPECT_EQ(ViewOf(*form).status, status) << "the status still tells of the picture shown";
     EXPECT_FALSE(form->GlobalLoadNextImage(kShapes)) << "a load inside the wait of another";
     form->DeferClose();  // as the host's close, arriving now, asks
   };
