@@ -144,7 +144,6 @@ TEST(ResampleBitmap, AgreesWithTheExactTwoDimensionalFilterOnRandomPictures) {
   constexpr int kTolerance = 2;
   std::mt19937 rng(20261209);
   std::uniform_int_distribution<int> size(1, 60);
-  int worst = 0;
   for (int round = 0; round < 200; ++round) {
     const bool alpha = round % 2 == 0;
     const int32_t sw = size(rng), sh = size(rng), dw = size(rng), dh = size(rng);
@@ -155,12 +154,8 @@ TEST(ResampleBitmap, AgreesWithTheExactTwoDimensionalFilterOnRandomPictures) {
     ASSERT_TRUE(ResampleBitmap(src, dst, dw, dh, alpha));
     ASSERT_EQ(dst.width, dw);
     ASSERT_EQ(dst.height, dh);
-    const int difference = MaxDifference(dst, want);
-    EXPECT_LE(difference, kTolerance);
-    worst = std::max(worst, difference);
+    EXPECT_LE(MaxDifference(dst, want), kTolerance);
   }
-  // Not a model that agrees only loosely: most cases come out within one unit.
-  RecordProperty("worst", worst);
 }
 
 TEST(ResampleBitmap, FastAndPortableLoopsGiveTheSameBytes) {
