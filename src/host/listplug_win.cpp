@@ -106,9 +106,8 @@ HWND __stdcall ListLoad(HWND ParentWin, const char* FileToLoad, int ShowFlags) {
 
 int __stdcall ListLoadNextW(HWND /*ParentWin*/, HWND ListWin, const wchar_t* FileToLoad, int /*ShowFlags*/) {
   try {
-    TViewerLink* link = ViewerLinkOf(ListWin);
-    if (!link || !link->Form || !FileToLoad) return 1;
-    return link->Form->GlobalLoadNextImage(FromWide(FileToLoad)) ? 0 : 1;
+    if (!FileToLoad) return 1;
+    return LoadNextIntoViewer(ListWin, FromWide(FileToLoad)) ? 0 : 1;
   } catch (...) {
     return 1;
   }

@@ -13,10 +13,12 @@ namespace pictara {
 namespace {
 
 // Owner of last resort of every open viewer. Plain pointers on purpose: the library's unload code
-// frees them explicitly, while the process is still able to destroy windows.
+// frees them explicitly, while the process is still able to destroy windows. Link is null until
+// the viewer is linked to its window.
 struct TOwnedViewer {
   TfmSVG* Form;
   HWND Window;
+  TViewerLink* Link;
 };
 
 std::vector<TOwnedViewer>& OwnedViewers() {
@@ -28,6 +30,37 @@ void Disown(TfmSVG* form) {
   auto& viewers = OwnedViewers();
   viewers.erase(std::remove_if(viewers.begin(), viewers.end(), [form](const TOwnedViewer& v) { return v.Form == form; }),
                 viewers.end());
+}
+
+// Frees the viewer (which destroys its window, unless that is gone already) and then its link.
+void TearDown(HWND window, TViewerLink* link) noexcept {
+  try {
+    Disown(link->Form);
+    // A window destroyed during a load has no procedure left to put back.
+    if (IsWindow(window)) SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(link->OldWndProc));
+    delete link->Form;
+  } catch (...) {
+  }
+  // The slot is not cleared: the window no longer exists (or is on its way out).
+  delete link;
+}
+
+// A close that arrived during a load started by the viewer itself (a reload or a navigation from
+// its keys, menu or buttons) is finished from the host's message loop, once every frame of the
+// viewer has left the stack.
+UINT_PTR gReapTimer = 0;
+
+void CALLBACK ReapClosedViewers(HWND, UINT, UINT_PTR, DWORD) {
+  KillTimer(nullptr, gReapTimer);
+  gReapTimer = 0;
+  const std::vector<TOwnedViewer> viewers = OwnedViewers();
+  for (const TOwnedViewer& v : viewers)
+    if (v.Link && v.Form->CloseDeferred() && !v.Form->Loading()) TearDown(v.Window, v.Link);
+}
+
+void DeferClose(TfmSVG& form) {
+  form.DeferClose();
+  if (!gReapTimer) gReapTimer = SetTimer(nullptr, 0, 0, &ReapClosedViewers);
 }
 
 }  // namespace
@@ -47,7 +80,7 @@ HWND CreateViewerWindow(HWND ParentWin, const std::string& FileName, bool DarkMo
     OwnedViewers().reserve(OwnedViewers().size() + 1);
 
     link->Form = form.release();
-    OwnedViewers().push_back({link->Form, window});
+    OwnedViewers().push_back({link->Form, window, link.get()});
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(link.get()));
     link->OldWndProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ViewerWndProc)));
@@ -78,14 +111,25 @@ LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 void CloseViewerWindow(HWND ListWin) noexcept {
   TViewerLink* link = ViewerLinkOf(ListWin);
   if (!link) return;
-  try {
-    Disown(link->Form);
-    SetWindowLongPtrW(ListWin, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(link->OldWndProc));
-    delete link->Form;
-  } catch (...) {
+  // Asked for by a message sent while the viewer's load waits for its converter: the viewer is
+  // still on the stack, so it is freed once the load has returned.
+  if (link->Form && link->Form->Loading()) {
+    DeferClose(*link->Form);
+    return;
   }
-  // The slot is not cleared: the window no longer exists (or is on its way out).
-  delete link;
+  TearDown(ListWin, link);
+}
+
+bool LoadNextIntoViewer(HWND ListWin, const std::string& FileName) noexcept {
+  TViewerLink* link = ViewerLinkOf(ListWin);
+  if (!link || !link->Form) return false;
+  const bool loaded = link->Form->GlobalLoadNextImage(FileName);
+  // Closed while the converter ran (the window may be gone by now): the viewer goes now.
+  if (link->Form->CloseDeferred() && !link->Form->Loading()) {
+    TearDown(ListWin, link);
+    return false;
+  }
+  return loaded;
 }
 
 TViewerLink* ViewerLinkOf(HWND ListWin) {
@@ -96,11 +140,13 @@ TViewerLink* ViewerLinkOf(HWND ListWin) {
 size_t OwnedViewerCount() { return OwnedViewers().size(); }
 
 void DestroyOwnedViewers() noexcept {
+  if (gReapTimer) KillTimer(nullptr, gReapTimer);
+  gReapTimer = 0;
   auto& viewers = OwnedViewers();
   while (!viewers.empty()) {
     TOwnedViewer v = viewers.back();
-    if (ViewerLinkOf(v.Window)) {
-      CloseViewerWindow(v.Window);
+    if (v.Link) {
+      TearDown(v.Window, v.Link);
     } else {
       viewers.pop_back();
       try {

@@ -26,8 +26,14 @@ HWND CreateViewerWindow(HWND ParentWin, const std::string& FileName, bool DarkMo
 LRESULT CALLBACK ViewerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Frees the viewer of ListWin (which destroys its window) and then its link. A window without a
-// link is left alone. Teardown errors are swallowed.
+// link is left alone. Teardown errors are swallowed. During a load of the viewer the teardown is
+// deferred until the load has returned (LoadNextIntoViewer, or the host's message loop).
 void CloseViewerWindow(HWND ListWin) noexcept;
+
+// Shows FileName in the viewer of ListWin (GlobalLoadNextImage); false when it is not shown or
+// ListWin has no viewer. A close that arrived during the load frees the viewer and its link before
+// this returns, and the load counts as failed.
+bool LoadNextIntoViewer(HWND ListWin, const std::string& FileName) noexcept;
 
 // The link of a viewer window, nullptr for any other window.
 TViewerLink* ViewerLinkOf(HWND ListWin);

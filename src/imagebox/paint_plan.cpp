@@ -57,6 +57,23 @@ WheelSteps TakeWheelSteps(int32_t rest, int32_t delta, int32_t notch) {
   return {static_cast<int32_t>(steps), static_cast<int32_t>(total - steps * notch)};
 }
 
+MouseRoute RouteMouse(bool dragging, const MouseInput& input) {
+  const bool left = input.button == MouseButton::Left;
+  switch (input.event) {
+    case MouseEvent::Press:
+      return {input.overImage, left ? input.overImage : dragging, true, false};
+    case MouseEvent::Move:
+      return {dragging || input.overImage, dragging, false, false};
+    case MouseEvent::Release:
+      return {left ? dragging || input.overImage : input.overImage, left ? false : dragging, false,
+              !input.buttonsStillDown};
+    case MouseEvent::CaptureLost:
+      if (dragging && !input.lostToItself) return {true, false, false, false};
+      return {false, dragging, false, false};
+  }
+  return {false, dragging, false, false};
+}
+
 Size BoxArea(Size client, bool vertBarShown, bool horzBarShown, int32_t vertBarWidth, int32_t horzBarHeight) {
   return {client.width + (vertBarShown ? vertBarWidth : 0), client.height + (horzBarShown ? horzBarHeight : 0)};
 }

@@ -1,6 +1,6 @@
 // What the image box window paints, decided without a window: the smooth paint's plan, the bands
 // of the box colour around an opaque picture, the picture's place in box coordinates, the hit test
-// over the picture, wheel steps and the area the box lays out in. The Win32 control
+// over the picture, wheel steps, the mouse capture and the area the box lays out in. The Win32 control
 // (zoom_image_box_win.cpp) asks these and carries out the answers.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "base/geometry.h"
+#include "base/shift_state.h"
 #include "imagebox/zoom_geometry.h"
 
 namespace pictara::imagebox {
@@ -77,6 +78,29 @@ struct WheelSteps {
   friend bool operator==(const WheelSteps&, const WheelSteps&) = default;
 };
 WheelSteps TakeWheelSteps(int32_t rest, int32_t delta, int32_t notch = 120);
+
+// Where the box's mouse messages go. The box takes the capture at every press, so a drag goes on
+// outside it. A left press on the picture starts a drag of the picture: until the left button is
+// released (or the capture is lost to another window), moves and that release go to the picture
+// wherever the mouse is; otherwise the picture sees only what happens over it. The capture is
+// given back when a release leaves no button down; losing it mid-drag ends the drag as a release
+// would, so the view does not keep panning with the button up.
+enum class MouseEvent { Press, Move, Release, CaptureLost };
+struct MouseInput {
+  MouseEvent event = MouseEvent::Move;
+  MouseButton button = MouseButton::Left;  // Press and Release
+  bool overImage = false;                  // Press, Move and Release
+  bool buttonsStillDown = false;           // Release: another button is still held
+  bool lostToItself = false;               // CaptureLost: the box took the capture again
+};
+struct MouseRoute {
+  bool toImage = false;         // the picture's handler runs (for CaptureLost: a left release)
+  bool dragging = false;        // a left drag of the picture goes on afterwards
+  bool takeCapture = false;
+  bool releaseCapture = false;
+  friend bool operator==(const MouseRoute&, const MouseRoute&) = default;
+};
+MouseRoute RouteMouse(bool dragging, const MouseInput& input);
 
 // The area the box lays out in: the client area plus the scroll bars the window shows now, since
 // the portable box decides the bars itself.

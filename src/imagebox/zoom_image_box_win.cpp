@@ -630,12 +630,13 @@ LRESULT ZoomImageBoxWindow::OnMessage(HWND window, UINT msg, WPARAM wp, LPARAM l
     case WM_MBUTTONDOWN: {
       const ClientPoint p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
       const MouseButton button = MessageMouseButton(msg);
-      SetCapture(hwnd_);
-      const bool onImage = overImage(p);
-      if (button == MouseButton::Left) captureOnImage_ = onImage;
+      const MouseRoute route = RouteMouse(captureOnImage_, {.event = MouseEvent::Press, .button = button,
+                                                            .overImage = overImage(p)});
+      if (route.takeCapture) SetCapture(hwnd_);
+      captureOnImage_ = route.dragging;
       const ShiftState shift = KeyboardShiftState();
       Guard([&] {
-        if (onImage)
+        if (route.toImage)
           box_.ImageMouseDown(button, shift, box_.ToPicture(p));
         else
           box_.BoxMouseDown(button, shift, p);
@@ -644,7 +645,7 @@ LRESULT ZoomImageBoxWindow::OnMessage(HWND window, UINT msg, WPARAM wp, LPARAM l
     }
     case WM_MOUSEMOVE: {
       const ClientPoint p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-      if (captureOnImage_ || overImage(p)) {
+      if (RouteMouse(captureOnImage_, {.event = MouseEvent::Move, .overImage = overImage(p)}).toImage) {
         const ShiftState shift = KeyboardShiftState();
         Guard([&] { box_.ImageMouseMove(shift, box_.ToPicture(p)); });
       }
@@ -655,18 +656,22 @@ LRESULT ZoomImageBoxWindow::OnMessage(HWND window, UINT msg, WPARAM wp, LPARAM l
     case WM_MBUTTONUP: {
       const ClientPoint p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
       const MouseButton button = MessageMouseButton(msg);
-      const bool toImage = button == MouseButton::Left ? captureOnImage_ || overImage(p) : overImage(p);
-      if (button == MouseButton::Left) captureOnImage_ = false;
-      if (!(wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && GetCapture() == hwnd_) ReleaseCapture();
-      if (toImage) Guard([&] { box_.ImageMouseUp(button, KeyboardShiftState(), box_.ToPicture(p)); });
+      const MouseRoute route =
+          RouteMouse(captureOnImage_, {.event = MouseEvent::Release, .button = button, .overImage = overImage(p),
+                                       .buttonsStillDown = (wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) != 0});
+      captureOnImage_ = route.dragging;
+      if (route.releaseCapture && GetCapture() == hwnd_) ReleaseCapture();
+      if (route.toImage) Guard([&] { box_.ImageMouseUp(button, KeyboardShiftState(), box_.ToPicture(p)); });
       break;  // the default procedure turns a right release into WM_CONTEXTMENU
     }
     case WM_CAPTURECHANGED:
       // Capture taken away mid-drag (another window, a menu): end the drag as a release would, so
       // the view does not keep panning with the button up.
-      if (captureOnImage_ && reinterpret_cast<HWND>(lp) != hwnd_) {
-        captureOnImage_ = false;
-        Guard([&] { box_.ImageMouseUp(MouseButton::Left, ssNone, {}); });
+      {
+        const MouseRoute route = RouteMouse(
+            captureOnImage_, {.event = MouseEvent::CaptureLost, .lostToItself = reinterpret_cast<HWND>(lp) == hwnd_});
+        captureOnImage_ = route.dragging;
+        if (route.toImage) Guard([&] { box_.ImageMouseUp(MouseButton::Left, ssNone, {}); });
       }
       return 0;
     case WM_SETCURSOR:

@@ -113,7 +113,7 @@ void DropEscapeKeys(HWND root) {
     PeekMessageW(&m, m.hwnd, m.message, m.message, PM_REMOVE | PM_NOYIELD);
 }
 
-enum class TWaitEnd { Exited, TimedOut, Escaped };
+enum class TWaitEnd { Exited, TimedOut, Escaped, WindowGone };
 
 // Waits for the process while this thread's windows keep painting and messages sent from other
 // threads are answered (the system does that inside PeekMessage); input, timers and posted
@@ -142,6 +142,8 @@ TWaitEnd WaitResponsively(HANDLE process, HWND window, uint32_t timeoutMs) {
       DropEscapeKeys(root);
       return TWaitEnd::Escaped;
     }
+    // A message answered above closed the viewer: nobody is left to show the result.
+    if (!IsWindow(window)) return TWaitEnd::WindowGone;
   }
 }
 
@@ -177,7 +179,8 @@ int32_t RunAndWait(const std::string& Program, const std::string& Parameters,
       case TWaitEnd::Exited: break;
       case TWaitEnd::TimedOut: keepRunning = true; break;
       case TWaitEnd::Escaped:
-        // Ours to end: the user gave up the conversion it was started for.
+      case TWaitEnd::WindowGone:
+        // Ours to end: the user gave up the conversion it was started for, or closed its window.
         Control->Cancelled = true;
         TerminateProcess(process, 1);
         keepRunning = WaitForSingleObject(process, kEndedExitMs) != WAIT_OBJECT_0;

@@ -35,17 +35,6 @@ class TRasterFile {
   std::string name_;
 };
 
-class TStopAtEnd {
- public:
-  explicit TStopAtEnd(TStopWatch& watch) : watch_(watch) {}
-  ~TStopAtEnd() { watch_.Stop(); }
-  TStopAtEnd(const TStopAtEnd&) = delete;
-  TStopAtEnd& operator=(const TStopAtEnd&) = delete;
-
- private:
-  TStopWatch& watch_;
-};
-
 constexpr int32_t kUseScrollBoxSize = -1;
 
 Size ToSize(Size s) { return {s.width, s.height}; }
@@ -140,17 +129,26 @@ TfmSVG::~TfmSVG() {
 }
 
 bool TfmSVG::LoadSvg(const std::string& FileName) {
+  // A load started from inside another one's wait (a message sent to the viewer meanwhile) would
+  // pull the state out from under it; a viewer on its way out loads nothing.
+  if (loading_ || closeDeferred_) return false;
+  TRestoreOnExit<bool> loading(loading_);
+  loading_ = true;
   const std::string Source = AddLongPathPrefix(FileName);
   TLoadTrace trace("load " + FileName);
   TBusyCursorScope hourglass(view_->Cursor());
   // The host's window thread stays alive while the converter runs; Esc gives up.
   TResponsiveWaitScope responsive(view_->Handle());
-  StopWatch.Restart();
-  TStopAtEnd stop(StopWatch);
+  // Kept apart until the load has succeeded: a status shown meanwhile (the wait answers messages
+  // sent to the viewer) still tells of the picture shown.
+  TStopWatch watch;
+  watch.Restart();
   const TSettings& s = Settings();
   TRasterFile raster(convert_(Source, {OpenWidth, OpenHeight}, s.UseImageMagick, s.UseRSVGHelper, s.UseInkscape,
                               FDontResizeSmall, ImageWidthFromFile, ImageHeightFromFile));
   if (raster.Name().empty() || !FileExists(raster.Name())) return false;
+  // Closed during the wait: the result is dropped (the raster file goes with `raster`).
+  if (closeDeferred_ || view_->WindowDestroyed()) return false;
 
   // Decoded before anything of the viewer changes: a damaged raster leaves the old picture.
   TTraceScope decode("raster decode");
@@ -169,6 +167,8 @@ bool TfmSVG::LoadSvg(const std::string& FileName) {
   toBox.End();
   FImageBPP = bitsPerPixel;
   OpenedFileName = Source;
+  watch.Stop();
+  StopWatch = watch;
   TTraceScope status("status and caption");
   UpdateStatus();
   return true;

@@ -74,8 +74,8 @@ class TfmSVG {
   TfmSVG& operator=(const TfmSVG&) = delete;
 
   // Renders FileName at (OpenWidth, OpenHeight) with FDontResizeSmall and shows it; true when a
-  // picture was loaded. A conversion that gives no file changes nothing but ImageWidthFromFile,
-  // ImageHeightFromFile and StopWatch; a raster that cannot be decoded raises. The raster file is
+  // picture was loaded. A conversion that gives no file changes nothing but ImageWidthFromFile
+  // and ImageHeightFromFile (StopWatch holds the time of the last load that succeeded); a raster that cannot be decoded raises. The raster file is
   // deleted and the cursor restored on every path.
   bool LoadSvg(const std::string& FileName);
   // LoadSvg at another size; the requested size is put back afterwards, also when LoadSvg raises.
@@ -86,6 +86,15 @@ class TfmSVG {
   // (never an exception) when it cannot be shown; the viewer then keeps its picture and file name.
   // The folder list is not touched.
   bool GlobalLoadNextImage(const std::string& FileName);
+
+  // A load is running. Its converter wait answers messages sent from other threads, so the host
+  // may try to close the viewer meanwhile: the viewer must then not be freed until the load has
+  // returned (Loading() is false again).
+  bool Loading() const { return loading_; }
+  // The viewer is to be torn down as soon as its load returns; that load shows nothing and reports
+  // failure. A load asked for from now on fails at once.
+  void DeferClose() { closeDeferred_ = true; }
+  bool CloseDeferred() const { return closeDeferred_; }
 
   // The colours of the viewer's appearance (IsDarkMode), read from and stored into the settings.
   TColor GetBackgroundColor() const;
@@ -184,6 +193,8 @@ class TfmSVG {
   IImageBox* imgMain = nullptr;  // owned by the view
   bool destroying_ = false;
   bool shown_ = false;
+  bool loading_ = false;
+  bool closeDeferred_ = false;
   // Writes the colour settings after every change.
   void SaveColorSettings();
 

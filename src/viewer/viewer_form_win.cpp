@@ -175,18 +175,29 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   }
 
   ~TViewerWindow() override {
-    if (!hwnd_) return;
+    if (!hwnd_) return;  // the windows are gone already
     if (destroyedFromOutside_) {
       // The windows go away with the host's Lister window; only cut them loose from this object.
       for (HWND w : {hwnd_, scrollBox1_, panBottom_, panButtons_, panInfo_, sbtPrev_, sbtNext_})
         if (w) SetWindowLongPtrW(w, 0, 0);
       // The image box destroys its own window with its object, below.
     } else {
+      destroyingItself_ = true;
       DestroyWindow(hwnd_);
     }
   }
 
   void NoteDestroying() { destroyedFromOutside_ = true; }
+  // The form's window is being destroyed: by this object, or from outside.
+  void FormDestroying() {
+    if (!destroyingItself_) destroyedFromOutside_ = true;
+  }
+  // The form's window is gone, its children before it; the handles must not be used again (the
+  // system may give them to new windows).
+  void FormDestroyed() {
+    hwnd_ = scrollBox1_ = panBottom_ = panButtons_ = panInfo_ = sbtPrev_ = sbtNext_ = imgMain_ = nullptr;
+  }
+  bool WindowDestroyed() const override { return destroyedFromOutside_ || !hwnd_; }
 
   // IViewerView ------------------------------------------------------------------------------
   IListerWindow& Lister() override { return *this; }
@@ -592,6 +603,7 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   TGdiObject font_;
   std::string status_ = "Info";
   bool destroyedFromOutside_ = false;
+  bool destroyingItself_ = false;
   // The arrow buttons' own state, kept here: the form is still hidden while it is built, so the
   // windows' visibility says nothing yet.
   bool buttonsVisible_ = true;
@@ -629,6 +641,12 @@ bool HandleSetCursor(HWND window, LPARAM lParam) {
 
 LRESULT FormWndProcImpl(TViewerWindow* self, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_DESTROY:
+      self->FormDestroying();
+      break;
+    case WM_NCDESTROY:
+      self->FormDestroyed();
+      break;
     case WM_ERASEBKGND:
       return 1;  // the controls cover the whole form
     case WM_SIZE:

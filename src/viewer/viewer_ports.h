@@ -170,6 +170,10 @@ class IViewerView {
   virtual IClipboard& Clipboard() = 0;
   // The bytes of the plug-in library's raw-data resource `name`; nullopt when there is none.
   virtual std::optional<std::string> ResourceBytes(const std::string& name) = 0;
+
+  // The window was destroyed by someone else (the host destroys its Lister window) while the
+  // viewer object lives on, for instance during a load.
+  virtual bool WindowDestroyed() const { return false; }
 };
 
 }  // namespace pictara

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -68,8 +70,10 @@ struct Strip {
 };
 
 Strip TransparentStrip(HWND viewer) {
-  tb::PumpMessages(500);  // past the smooth repaint
-  const tb::Screenshot shot = tb::CaptureWindow(ImageBoxOf(viewer), false);
+  // The picture is painted once its opaque blue part shows.
+  const tb::Screenshot shot = tb::WaitForPixels(ImageBoxOf(viewer), [](const tb::Screenshot& s) {
+    return std::find(s.pixels.begin(), s.pixels.end(), kBlue) != s.pixels.end();
+  });
   Strip strip;
   for (int y = 0; y < shot.height && !strip.found; ++y) {
     for (int x = 0; x < shot.width; ++x) {

@@ -124,12 +124,12 @@ TEST_F(ViewerTest, ListLoadShowsTheDrawingFittedInTheMiddleOfThePictureArea) {
     tb::ListerWindow lister({.file = kSquare});
     HWND viewer = plugin.ListLoadW(lister.Handle(), kSquare.c_str(), c.flags);
     ASSERT_NE(viewer, nullptr);
-    tb::PumpMessages(400);  // past the smooth repaint
     HWND box = ImageBoxOf(viewer);
     ASSERT_NE(box, nullptr);
     RECT r{};
     GetClientRect(box, &r);
-    tb::Screenshot shot = tb::CaptureWindow(box);
+    tb::Screenshot shot = tb::WaitForPixels(
+        box, [](const tb::Screenshot& s) { return s.Pixel(s.width / 2, s.height / 2) == tb::Rgb(0xCC, 0x22, 0x00); });
     ASSERT_EQ(shot.width, r.right);
     const int cx = r.right / 2, cy = r.bottom / 2;
     // 100 x 100 at natural size, centred: red within 50 pixels of the middle, background beyond.
@@ -282,12 +282,12 @@ TEST_F(ViewerTest, NextFileThatCannotBeRenderedKeepsPictureAndStatus) {
   tb::ListerWindow lister({.file = kSquare});
   HWND viewer = plugin.ListLoadW(lister.Handle(), kSquare.c_str(), 0);
   ASSERT_NE(viewer, nullptr);
-  tb::PumpMessages(400);
   const std::wstring status = StatusOf(viewer);
   HWND box = ImageBoxOf(viewer);
+  tb::WaitForPixels(box, [](const tb::Screenshot& s) { return s.Pixel(s.width / 2, s.height / 2) == tb::Rgb(0xCC, 0x22, 0x00); });
   const tb::Screenshot before = tb::CaptureWindow(box);
   EXPECT_EQ(plugin.ListLoadNextW(lister.Handle(), viewer, kBroken.c_str(), 0), 1);
-  tb::PumpMessages(400);
+  tb::PumpMessages();
   EXPECT_EQ(StatusOf(viewer), status);
   const tb::Screenshot after = tb::CaptureWindow(box);
   EXPECT_EQ(after.pixels, before.pixels);
@@ -384,7 +384,12 @@ TEST_F(ViewerTest, RightClickOpensTheContextMenuWithItsItemsInOrder) {
 HMENU g_topMenu = nullptr;
 void CALLBACK ReadReloadSubmenu(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
-  if (HMENU sub = g_topMenu ? GetSubMenu(g_topMenu, 3) : nullptr) g_menu.reload = MenuTexts(sub);
+  // The item that opens a submenu ("Reload Image"), wherever it stands.
+  for (int i = 0; g_topMenu && i < GetMenuItemCount(g_topMenu); ++i)
+    if (HMENU sub = GetSubMenu(g_topMenu, i)) {
+      g_menu.reload = MenuTexts(sub);
+      break;
+    }
   BYTE state[256] = {};
   GetKeyboardState(state);
   state[VK_SHIFT] = 0;

@@ -125,6 +125,40 @@ TEST(BoxLayout, WheelDeltasAddUpToWholeNotches) {
   }
 }
 
+TEST(BoxMouse, ALeftDragOfThePictureFollowsTheMouseUntilReleaseOrLostCapture) {
+  using E = MouseEvent;
+  using B = MouseButton;
+  struct Case {
+    const char* name;
+    bool dragging;
+    MouseInput input;
+    MouseRoute expected;  // toImage, dragging, takeCapture, releaseCapture
+  } const kCases[] = {
+      {"left press on the picture starts a drag", false, {E::Press, B::Left, true}, {true, true, true, false}},
+      {"left press beside it goes to the box", false, {E::Press, B::Left, false}, {false, false, true, false}},
+      {"right press on the picture starts no drag", false, {E::Press, B::Right, true}, {true, false, true, false}},
+      {"right press during a drag keeps it", true, {E::Press, B::Right, false}, {false, true, true, false}},
+      {"move outside during a drag", true, {E::Move, B::Left, false}, {true, true, false, false}},
+      {"move over the picture", false, {E::Move, B::Left, true}, {true, false, false, false}},
+      {"move beside it", false, {E::Move, B::Left, false}, {false, false, false, false}},
+      {"left release outside ends the drag on the picture", true, {E::Release, B::Left, false},
+       {true, false, false, true}},
+      {"left release with the right still held keeps the capture", true,
+       {E::Release, B::Left, false, /*buttonsStillDown=*/true}, {true, false, false, false}},
+      {"right release outside during a drag", true, {E::Release, B::Right, false, true}, {false, true, false, false}},
+      {"left release beside it, no drag", false, {E::Release, B::Left, false}, {false, false, false, true}},
+      {"middle release over the picture", false, {E::Release, B::Middle, true}, {true, false, false, true}},
+      {"capture lost mid-drag ends it", true, {E::CaptureLost}, {true, false, false, false}},
+      {"capture taken again by the box itself", true, {E::CaptureLost, B::Left, false, false, /*lostToItself=*/true},
+       {false, true, false, false}},
+      {"capture lost without a drag", false, {E::CaptureLost}, {false, false, false, false}},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(RouteMouse(c.dragging, c.input), c.expected);
+  }
+}
+
 TEST(BoxLayout, BoxAreaAddsTheShownScrollBarsBack) {
   EXPECT_EQ(BoxArea({300, 200}, false, false, 17, 15), (Size{300, 200}));
   EXPECT_EQ(BoxArea({300, 200}, true, false, 17, 15), (Size{317, 200}));

@@ -456,13 +456,30 @@ TEST(XmlDocument, StartsWithOneNamelessElementAndCountsAsEmpty) {
   EXPECT_EQ(doc.DocType(), nullptr);
 }
 
-TEST(XmlDocument, InternsEachDistinctTextOnce) {
+TEST(XmlDocument, RepeatedTextsReadBackAndAnEditChangesOnlyTheNodeEdited) {
   TXmlDocument doc;
   std::string text = "<svg>";
   for (int i = 0; i < 100; ++i) text += "<rect fill=\"red\" width=\"" + std::to_string(i % 10) + "\"/>";
   doc.LoadFromStream(text + "</svg>");
-  // "", svg, rect, fill, red, width and ten digits
-  EXPECT_EQ(doc.StringCount(), 16u);
+  TXmlElement* root = doc.Root();
+  ASSERT_EQ(root->NodeCount(), 100);
+  const std::string_view firstName = root->Nodes(0)->Name();
+
+  // One node renamed and one value changed: the others that held the same texts keep them.
+  root->Nodes(3)->SetName("circle");
+  root->Nodes(3)->SetAttributeValueByName("fill", "blue");
+  // Many new texts afterwards: names read before stay valid.
+  for (int i = 10; i < 90; ++i) root->Nodes(i)->SetAttributeValueByName("id", "r" + std::to_string(i));
+
+  for (int i = 0; i < 100; ++i) {
+    SCOPED_TRACE(i);
+    TXmlNode* node = root->Nodes(i);
+    EXPECT_EQ(node->Name(), i == 3 ? "circle" : "rect");
+    EXPECT_EQ(node->AttributeValueByName("fill"), i == 3 ? "blue" : "red");
+    EXPECT_EQ(node->AttributeValueByName("width"), std::to_string(i % 10));
+    EXPECT_EQ(node->AttributeValueByName("id"), i >= 10 && i < 90 ? "r" + std::to_string(i) : "");
+  }
+  EXPECT_EQ(firstName, "rect");
 }
 
 TEST(XmlNode, SettingNamesAndValues) {

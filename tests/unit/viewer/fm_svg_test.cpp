@@ -6,6 +6,7 @@
 
 #include "fake_view.h"
 #include "viewer/error_report.h"
+#include "viewer/form_layout.h"
 
 namespace pictara {
 namespace {
@@ -33,7 +34,7 @@ class ViewerTest : public ::testing::Test {
   uintptr_t handle = 0;
 };
 
-TEST_F(ViewerTest, CreationBuildsTheFormInOrderAndHandsOutItsWindow) {
+TEST_F(ViewerTest, CreationBuildsTheFormOverTheListerAndHandsOutItsWindow) {
   struct Case {
     bool dark;
     TBottomBarLook look;
@@ -52,7 +53,9 @@ TEST_F(ViewerTest, CreationBuildsTheFormInOrderAndHandsOutItsWindow) {
     ASSERT_TRUE(log.imageBox);
     EXPECT_EQ(log.imageBox->Color, c.boxColor);
     EXPECT_TRUE(log.imageBox->ImageFitOnlyBig && log.imageBox->ImageFitToWindow && log.imageBox->ImageCenter);
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"ApplyDarkMode", "CreateImageBox", "ApplyLayout", "SetBounds"}));
+    // Laid out for the screen's density (120 pixels per inch here) and placed over the whole Lister.
+    EXPECT_EQ(log.layout, ScaledFormLayout(120));
+    EXPECT_EQ(log.bounds, (Rect{0, 0, 800, 600}));
     EXPECT_EQ(form->OpenedFileName, kShownFile);
     EXPECT_FALSE(ViewOf(*form).cursor.busy) << "the hourglass is gone after the load";
   }

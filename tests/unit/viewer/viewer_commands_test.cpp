@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
+#include <utility>
 
 #include "fake_view.h"
 #include "platform/files.h"
@@ -47,6 +49,7 @@ class ViewerCommands : public ::testing::Test {
     TViewerEnvironment env = FakeEnvironment(log, options);
     env.Convert = [this](const std::string& file, Size size, bool magick, bool helper, bool inkscape,
                          bool dontEnlarge, int32_t& w, int32_t& h) {
+      if (duringConvert) std::exchange(duringConvert, nullptr)();
       std::string raster = ConvertSvg(file, size, magick, helper, inkscape, dontEnlarge, w, h);
       calls.push_back({file, size, dontEnlarge, raster});
       return raster;
@@ -63,6 +66,9 @@ class ViewerCommands : public ::testing::Test {
 
   FakeViewLog log;
   std::vector<ConvertCall> calls;
+  // Runs once, at the next conversion, while the load waits for it (where messages sent to the
+  // viewer are answered).
+  std::function<void()> duringConvert;
 };
 
 // ---- Loading -----------------------------------------------------------------------------------
@@ -84,6 +90,31 @@ TEST_F(ViewerCommands, LoadShowsTheRasterFittedWithStatusAndCaptionAndDeletesThe
   EXPECT_FALSE(calls[0].raster.empty());
   EXPECT_FALSE(FileExists(calls[0].raster));
   EXPECT_FALSE(ViewOf(*form).cursor.busy);
+}
+
+TEST_F(ViewerCommands, ACloseDuringTheConverterWaitDropsTheLoadAndNestedLoadsAreRefused) {
+  auto form = Open(kShapes);
+  const std::string status = ViewOf(*form).status;
+  duringConvert = [&] {
+    EXPECT_TRUE(form->Loading());
+    form->UpdateStatus();  // as a resize answered during the wait does
+    EXPECT_EQ(ViewOf(*form).status, status) << "the status still tells of the picture shown";
+    EXPECT_FALSE(form->GlobalLoadNextImage(kShapes)) << "a load inside the wait of another";
+    form->DeferClose();  // as the host's close, arriving now, asks
+  };
+  EXPECT_FALSE(form->GlobalLoadNextImage(kSquare));
+  EXPECT_FALSE(form->Loading());
+  EXPECT_TRUE(form->CloseDeferred());
+  ASSERT_EQ(calls.size(), 2u) << "the refused load converted nothing";
+  EXPECT_FALSE(calls[1].raster.empty());
+  EXPECT_FALSE(FileExists(calls[1].raster)) << "the dropped result is deleted";
+  EXPECT_EQ(form->OpenedFileName, kShapes);
+  EXPECT_EQ(form->ImageBox()->GetPicture().Width(), 320);
+  EXPECT_EQ(ViewOf(*form).status, status);
+  EXPECT_FALSE(ViewOf(*form).cursor.busy);
+  // A viewer on its way out loads nothing more.
+  EXPECT_FALSE(form->GlobalLoadNextImage(kSquare));
+  EXPECT_EQ(calls.size(), 2u);
 }
 
 TEST_F(ViewerCommands, FailedLoadChangesOnlyTheDrawingSize) {

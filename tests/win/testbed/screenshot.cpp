@@ -64,6 +64,16 @@ Screenshot CaptureWindow(HWND window, bool repaintFirst) {
   return shot;
 }
 
+Screenshot WaitForPixels(HWND window, const std::function<bool(const Screenshot&)>& ready, int limitMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    PumpMessages();
+    Screenshot shot = CaptureWindow(window, /*repaintFirst=*/false);
+    if ((!shot.pixels.empty() && ready(shot)) || static_cast<int>(GetTickCount() - start) >= limitMs) return shot;
+    PumpMessages(25);
+  }
+}
+
 bool SavePng(const Screenshot& shot, const std::wstring& path) {
   if (shot.width <= 0 || shot.height <= 0) return false;
   HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

@@ -196,6 +196,11 @@ constexpr uint32_t FromColorRef(uint32_t bgr) { return Rgb(bgr & 0xFF, (bgr >> 8
 // box's quick paint, and the smooth one follows only after its pause.
 Screenshot CaptureWindow(HWND window, bool repaintFirst = true);
 
+// Lets the message loop run until what `window` shows (copied as it stands, no repaint forced)
+// satisfies `ready`, or `limitMs` has passed: a paint that comes from a timer (the image box's
+// smooth paint) is waited for by its pixels, not by a fixed pause. The last copy either way.
+Screenshot WaitForPixels(HWND window, const std::function<bool(const Screenshot&)>& ready, int limitMs = 10000);
+
 // Writes the screenshot as a PNG file through the Windows Imaging Component.
 bool SavePng(const Screenshot& shot, const std::wstring& path);
 

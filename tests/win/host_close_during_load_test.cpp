@@ -1,0 +1,158 @@
+// The host closes a viewer while its load waits for the converter. The wait answers messages sent
+// from other threads, so a WM_CLOSE sent to the Lister destroys it (and the viewer's windows) on
+// this thread while the load is still on the stack: the viewer must be freed only after the load
+// has returned, the load must report failure, the converter must not be waited for any longer and
+// no file of ours may stay behind. Driven in-process, where the viewers still owned can be seen.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+#include "converters/support.h"
+#include "host/viewer_link_win.h"
+#include "settings/settings.h"
+#include "testbed/testbed.h"
+
+namespace tb = pictara::testbed;
+
+namespace pictara {
+namespace {
+
+using namespace testing_support;
+
+const std::wstring kSvgW = tb::FixturePath("viewer/shapes.svg");
+const std::string kSvg = tb::Narrow(kSvgW);
+const std::string kOtherSvg = tb::Narrow(tb::FixturePath("viewer/square100.svg"));
+
+// What a host may do with its Lister when a message sent from another thread tells it to close.
+enum class TCloseBy {
+  ListerClosed,            // WM_CLOSE: the Lister is destroyed with the viewer inside
+  ListCloseWindowThenDestroy,  // the host's own order: ListCloseWindow, then the Lister goes
+};
+
+constexpr UINT kHostCloses = WM_APP + 7;
+WNDPROC gListerProc = nullptr;
+HWND gViewer = nullptr;
+
+LRESULT CALLBACK HostListerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kHostCloses) {
+    CloseViewerWindow(gViewer);
+    DestroyWindow(window);
+    return 0;
+  }
+  return CallWindowProcW(gListerProc, window, message, wParam, lParam);
+}
+
+class CloseDuringLoad : public PrivateTempTest {
+ protected:
+  void SetUp() override {
+    PrivateTempTest::SetUp();
+    Settings() = TSettings{};
+    ASSERT_EQ(OwnedViewerCount(), 0u);
+    go_ = Folder() + "go";
+    converter_ = OwnCopyOf("slow-convert.exe");
+    exe_ = Wide(ExtractFileName(converter_));
+    // Our converter writes part of its output, waits for the file "go", then writes a real picture.
+    Settings().RSVGPath = converter_;
+    Settings().RSVGAdditionalCmd = "--write-output --wait-for \"" + go_ + "\" --then-copy \"" +
+                                   Narrow(tb::FixturePath("raster/rgba.png")) + "\"";
+    gViewer = nullptr;
+  }
+  void TearDown() override {
+    WriteFileBytes(go_, "");  // whatever still waits may end now
+    EXPECT_TRUE(WaitUntilGone(exe_.c_str()));
+    DeleteFileName(go_);
+    DestroyOwnedViewers();
+    Settings() = TSettings{};
+    PrivateTempTest::TearDown();
+  }
+
+  // A viewer that shows kSvg, its converter let through at once.
+  HWND ShownViewer(tb::ListerWindow& lister) {
+    WriteFileBytes(go_, "");
+    HWND viewer = CreateViewerWindow(lister.Handle(), kSvg, false);
+    DeleteFileName(go_);
+    EXPECT_TRUE(WaitUntilGone(exe_.c_str()));
+    lister.SetViewer(viewer);
+    return viewer;
+  }
+
+  // Runs `load` on this thread while another thread, once our converter runs, tells the Lister to
+  // close as `how` says. The converter is never let through: the load must give it up.
+  void CloseWhileLoading(tb::ListerWindow& lister, HWND viewer, TCloseBy how, const std::function<void()>& load) {
+    if (how == TCloseBy::ListCloseWindowThenDestroy) {
+      gViewer = viewer;
+      gListerProc = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(lister.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HostListerProc)));
+    }
+    std::atomic<bool> running{false}, answered{false};
+    const HWND target = lister.Handle();
+    std::thread other([&] {
+      for (int i = 0; i < 400 && !running; ++i) {
+        running = ProcessRunning(exe_.c_str());
+        if (!running) Sleep(25);
+      }
+      DWORD_PTR result = 0;
+      answered = SendMessageTimeoutW(target, how == TCloseBy::ListerClosed ? WM_CLOSE : kHostCloses, 0, 0,
+                                     SMTO_NORMAL, 10000, &result) != 0;
+    });
+    load();
+    other.join();
+    EXPECT_TRUE(running);
+    EXPECT_TRUE(answered);
+    EXPECT_FALSE(lister.Exists());
+    EXPECT_TRUE(WaitUntilGone(exe_.c_str())) << "the converter of a closed viewer is given up";
+  }
+
+  std::string go_, converter_;
+  std::wstring exe_;
+};
+
+TEST_F(CloseDuringLoad, ListerClosedDuringTheFirstLoadGivesNoViewer) {
+  tb::ListerWindow lister({.file = kSvgW});
+  HWND viewer = reinterpret_cast<HWND>(1);
+  CloseWhileLoading(lister, nullptr, TCloseBy::ListerClosed,
+                    [&] { viewer = CreateViewerWindow(lister.Handle(), kSvg, false); });
+  EXPECT_EQ(viewer, nullptr);
+  EXPECT_EQ(OwnedViewerCount(), 0u);
+}
+
+constexpr TCloseBy kHosts[] = {TCloseBy::ListerClosed, TCloseBy::ListCloseWindowThenDestroy};
+
+TEST_F(CloseDuringLoad, ClosedDuringNavigationFreesTheViewerAfterTheLoad) {
+  for (TCloseBy how : kHosts) {
+    SCOPED_TRACE(how == TCloseBy::ListerClosed ? "WM_CLOSE" : "ListCloseWindow, then DestroyWindow");
+    tb::ListerWindow lister({.file = kSvgW});
+    HWND viewer = ShownViewer(lister);
+    ASSERT_NE(viewer, nullptr);
+    bool loaded = true;
+    CloseWhileLoading(lister, viewer, how, [&] { loaded = LoadNextIntoViewer(viewer, kOtherSvg); });
+    EXPECT_FALSE(loaded) << "a load whose viewer was closed reports failure";
+    EXPECT_FALSE(IsWindow(viewer));
+    EXPECT_EQ(OwnedViewerCount(), 0u);
+    EXPECT_FALSE(LoadNextIntoViewer(viewer, kOtherSvg));
+    CloseViewerWindow(viewer);  // the host's late close finds nothing
+  }
+}
+
+TEST_F(CloseDuringLoad, ClosedDuringAReloadCommandFreesTheViewerFromTheMessageLoop) {
+  for (TCloseBy how : kHosts) {
+    SCOPED_TRACE(how == TCloseBy::ListerClosed ? "WM_CLOSE" : "ListCloseWindow, then DestroyWindow");
+    tb::ListerWindow lister({.file = kSvgW});
+    HWND viewer = ShownViewer(lister);
+    ASSERT_NE(viewer, nullptr);
+    TfmSVG* form = ViewerLinkOf(viewer)->Form;
+    CloseWhileLoading(lister, viewer, how, [&] { form->ReloadItemClick(TReloadMode::OriginalSize); });
+    // The command's frames were on the stack when the close came; the host's loop finishes it.
+    EXPECT_EQ(OwnedViewerCount(), 1u);
+    for (int i = 0; i < 100 && OwnedViewerCount() > 0; ++i) tb::PumpMessages(20);
+    EXPECT_EQ(OwnedViewerCount(), 0u);
+    EXPECT_FALSE(IsWindow(viewer));
+  }
+}
+
+}  // namespace
+}  // namespace pictara
