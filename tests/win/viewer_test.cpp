@@ -327,14 +327,14 @@ std::vector<std::wstring> MenuTexts(HMENU menu) {
 }
 
 void CALLBACK ReadOpenMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+  // The menu window can exist a moment before it shows its menu: read it only once it does.
   HWND popup = FindWindowW(L"#32768", nullptr);
-  if (!popup) return;
-  KillTimer(nullptr, timer);
+  if (!popup || !IsWindowVisible(popup)) return;
   HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, 0x01E1 /* MN_GETHMENU */, 0, 0));
-  if (menu) {
-    g_menu.items = MenuTexts(menu);
-    if (HMENU sub = GetSubMenu(menu, 3)) g_menu.reload = MenuTexts(sub);
-  }
+  if (!menu) return;
+  KillTimer(nullptr, timer);
+  g_menu.items = MenuTexts(menu);
+  if (HMENU sub = GetSubMenu(menu, 3)) g_menu.reload = MenuTexts(sub);
   EndMenu();
 }
 
