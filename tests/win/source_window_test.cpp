@@ -15,27 +15,12 @@ namespace tb = pictara::testbed;
 
 namespace {
 
+using tb::ClassOf;
+using tb::Descendants;
+using tb::TextOf;
+
 const std::wstring kThree = tb::FixturePath("source/three.svg");
 
-std::wstring ClassOf(HWND w) {
-  wchar_t name[64] = {};
-  GetClassNameW(w, name, 64);
-  return name;
-}
-std::wstring TextOf(HWND w) {
-  wchar_t text[512] = {};
-  GetWindowTextW(w, text, 512);
-  return text;
-}
-BOOL CALLBACK CollectWindow(HWND w, LPARAM p) {
-  reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
-  return TRUE;
-}
-std::vector<HWND> Descendants(HWND parent) {
-  std::vector<HWND> out;
-  EnumChildWindows(parent, &CollectWindow, reinterpret_cast<LPARAM>(&out));
-  return out;
-}
 HWND ChildOfClass(HWND parent, const std::wstring& cls) {
   for (HWND w : Descendants(parent))
     if (ClassOf(w) == cls) return w;

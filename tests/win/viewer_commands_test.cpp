@@ -21,6 +21,9 @@ namespace tb = pictara::testbed;
 
 namespace {
 
+using tb::ClassOf;
+using tb::TextOf;
+
 // 100 x 50: opaque blue at x 0..49, y 0..39; half-transparent red at x 50..99, y 0..39; the rows
 // 40..49 transparent.
 const std::wstring kDrawing = tb::FixturePath("viewer/half_transparent100x50.svg");
@@ -37,17 +40,7 @@ BOOL CALLBACK CollectWindow(HWND w, LPARAM p) {
   return TRUE;
 }
 
-std::wstring ClassOf(HWND w) {
-  wchar_t name[64] = {};
-  GetClassNameW(w, name, 64);
-  return name;
-}
 
-std::wstring TextOf(HWND w) {
-  wchar_t text[512] = {};
-  GetWindowTextW(w, text, 512);
-  return text;
-}
 
 HWND ImageBoxOf(HWND viewer) {
   std::vector<HWND> all;

@@ -17,27 +17,20 @@ namespace tb = pictara::testbed;
 
 namespace {
 
+using tb::ClassOf;
+using tb::Descendants;
+
 const std::wstring kSquare = tb::FixturePath("viewer/square100.svg");  // 100 x 100, #CC2200
 const std::wstring kShapes = tb::FixturePath("viewer/shapes.svg");     // 320 x 200
 const std::wstring kWide = tb::FixturePath("viewer/wide2000x1000.svg");
 const std::wstring kBroken = tb::FixturePath("viewer/broken.svg");
 
-std::wstring ClassOf(HWND w) {
-  wchar_t name[64] = {};
-  GetClassNameW(w, name, 64);
-  return name;
-}
 
 BOOL CALLBACK CollectWindow(HWND w, LPARAM p) {
   reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
   return TRUE;
 }
 
-std::vector<HWND> Descendants(HWND parent) {
-  std::vector<HWND> out;
-  EnumChildWindows(parent, &CollectWindow, reinterpret_cast<LPARAM>(&out));
-  return out;
-}
 
 HWND ImageBoxOf(HWND viewer) {
   for (HWND w : Descendants(viewer))

@@ -204,6 +204,32 @@ Screenshot WaitForPixels(HWND window, const std::function<bool(const Screenshot&
 // Writes the screenshot as a PNG file through the Windows Imaging Component.
 bool SavePng(const Screenshot& shot, const std::wstring& path);
 
+// ---- Windows by class and caption ------------------------------------------------------------
+
+inline std::wstring ClassOf(HWND w) {
+  wchar_t name[64] = {};
+  GetClassNameW(w, name, 64);
+  return name;
+}
+
+// The window's text: a control's caption, which is how a user (or a screen reader) finds it.
+inline std::wstring TextOf(HWND w) {
+  wchar_t text[512] = {};
+  GetWindowTextW(w, text, 512);
+  return text;
+}
+
+// Every child window below `parent`, at any depth.
+inline BOOL CALLBACK AppendWindow(HWND w, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
+  return TRUE;
+}
+inline std::vector<HWND> Descendants(HWND parent) {
+  std::vector<HWND> out;
+  EnumChildWindows(parent, &AppendWindow, reinterpret_cast<LPARAM>(&out));
+  return out;
+}
+
 // ---- Message boxes -----------------------------------------------------------------------------
 
 // While it lives, every message box (or other standard dialog) shown on this thread is recorded and
