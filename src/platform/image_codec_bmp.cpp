@@ -78,12 +78,6 @@ std::optional<Bitmap> ReadBmpPortable(std::string_view bytes, std::string* error
   }
   if (compression != kBiRgb && bpp != 32) return Fail(error, "Unsupported BMP pixel format");
 
-  // The pixel data must all be in the file before anything is allocated for it: a header may
-  // claim any size.
-  const size_t stride = DibStride(static_cast<int32_t>(width), format);
-  if (stride == 0 || offBits > size || static_cast<size_t>(height) > (size - offBits) / stride)
-    return Fail(error, "Truncated BMP pixel data");
-
   Bitmap bmp;
   bmp.bottomUp = bottomUp;
   if (!bmp.SetSize(static_cast<int32_t>(width), static_cast<int32_t>(height), format))
@@ -101,6 +95,9 @@ std::optional<Bitmap> ReadBmpPortable(std::string_view bytes, std::string* error
     }
   }
 
+  const size_t stride = bmp.Stride();
+  if (offBits > size || stride * static_cast<size_t>(height) > size - offBits)
+    return Fail(error, "Truncated BMP pixel data");
   const uint8_t* pixels = data + offBits;
 
   if (bpp == 32 && compression != kBiRgb &&

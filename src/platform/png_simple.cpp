@@ -81,20 +81,13 @@ SimplePngResult DecodeSimplePng(std::string_view bytes, PngImage& image) {
 
   // A colour key needs the full decoder; look through the chunks before decoding anything.
   size_t pos = 8;
-  uint64_t compressed = 0;
   while (pos + 12 <= bytes.size()) {
     const uint32_t length = Be32(d + pos);
     if (length > bytes.size() - pos - 12) return SimplePngResult::Damaged;
     if (IsType(d + pos + 4, "tRNS")) return SimplePngResult::NotSimple;
-    if (IsType(d + pos + 4, "IDAT")) compressed += length;
     if (IsType(d + pos + 4, "IEND")) break;
     pos += 12 + static_cast<size_t>(length);
   }
-
-  // Deflate packs at most about 1032 bytes into one: a header claiming more pixels than the data
-  // can hold is damaged, and nothing is allocated for it.
-  const uint64_t claimed = (static_cast<uint64_t>(width) * (type == 6 ? 4 : 3) + 1) * height;
-  if (claimed / 1032 > compressed + 1) return SimplePngResult::Damaged;
 
   PngImage result;
   if (!result.Allocate(static_cast<int32_t>(width), static_cast<int32_t>(height),

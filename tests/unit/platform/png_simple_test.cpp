@@ -76,16 +76,6 @@ TEST(SimplePng, DamagedFilesAreRefusedNeverReadPastTheirEnd) {
   std::string wrongSize = *good;
   wrongSize[16 + 3] = static_cast<char>(wrongSize[16 + 3] + 1);  // one column more than the data
   EXPECT_EQ(DecodeSimplePng(wrongSize, image), SimplePngResult::Damaged);
-  // A header claiming far more pixels than the stream can hold is refused before anything is
-  // allocated for them (deflate packs at most about 1032 bytes into one).
-  std::string huge = *good;
-  for (size_t at : {size_t{16}, size_t{20}}) {  // 100000 x 100000
-    huge[at] = 0;
-    huge[at + 1] = 0x01;
-    huge[at + 2] = static_cast<char>(0x86);
-    huge[at + 3] = static_cast<char>(0xA0);
-  }
-  EXPECT_EQ(DecodeSimplePng(huge, image), SimplePngResult::Damaged);
   std::string badFilter = *good;
   const size_t idat = badFilter.find("IDAT");
   ASSERT_NE(idat, std::string::npos);
