@@ -7,6 +7,7 @@
 #include <tlhelp32.h>
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <memory>
 #include <string>
@@ -162,6 +163,169 @@ TEST_F(FaultTest, HarmfulConverterOutputFailsQuietlyAndLeavesNothing) {
     ExpectTheHostStillWorks();
     copy.reset();
   }
+}
+
+// ---- Hostile drawings, made at test time ---------------------------------------------------------
+
+const char kHead[] = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" height=\"20\">";
+const char kTail[] = "<rect width=\"40\" height=\"20\" fill=\"#0a0\"/></svg>";
+
+// Raw deflate (window bits -15) or gzip (31) of head + `blocks` MB of blanks + tail, made by
+// repeating one flushed block, so that a few hundred KB claim hundreds of MB. crc: of the text.
+std::string Bomb(int windowBits, int blocks, uLong& crc, uLong& size) {
+  z_stream z{};
+  deflateInit2(&z, 9, Z_DEFLATED, windowBits, 9, Z_DEFAULT_STRATEGY);
+  std::string out(1 << 22, '\0');
+  auto feed = [&](const std::string& in, int flush) {
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+    z.avail_in = static_cast<uInt>(in.size());
+    std::string got;
+    do {
+      z.next_out = reinterpret_cast<Bytef*>(out.data());
+      z.avail_out = static_cast<uInt>(out.size());
+      deflate(&z, flush);
+      got.append(out.data(), out.size() - z.avail_out);
+    } while (z.avail_out == 0);
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(in.data()), static_cast<uInt>(in.size()));
+    size += static_cast<uLong>(in.size());
+    return got;
+  };
+  crc = crc32(0L, Z_NULL, 0);
+  size = 0;
+  std::string data = feed(kHead, Z_FULL_FLUSH);
+  const std::string blanks(1 << 20, ' ');
+  const std::string block = feed(blanks, Z_FULL_FLUSH);
+  data += block;
+  for (int i = 1; i < blocks; ++i) {
+    data += block;  // the same compressed bytes again: the text grows by 1 MB each
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(blanks.data()), static_cast<uInt>(blanks.size()));
+    size += static_cast<uLong>(blanks.size());
+  }
+  // deflate's own state saw one block only; end the stream after it in the usual way.
+  std::string tail = feed(kTail, Z_FINISH);
+  deflateEnd(&z);
+  if (windowBits > 15) {
+    // The gzip trailer deflate wrote covers what it saw; put the real one in its place.
+    tail.resize(tail.size() - 8);
+    for (int i = 0; i < 4; ++i) tail += static_cast<char>(crc >> (8 * i));
+    for (int i = 0; i < 4; ++i) tail += static_cast<char>(size >> (8 * i));
+  }
+  return data + tail;
+}
+
+void Put16(std::string& b, uint16_t v) { b += static_cast<char>(v), b += static_cast<char>(v >> 8); }
+void Put32(std::string& b, uint32_t v) { Put16(b, static_cast<uint16_t>(v)), Put16(b, static_cast<uint16_t>(v >> 16)); }
+
+// A one-entry ZIP archive of deflated data; sizes and offset as given (they may lie).
+std::string Zip(const std::string& name, const std::string& deflated, uint32_t crc, uint32_t size,
+                uint32_t localOffset = 0) {
+  auto header = [&](bool central) {
+    std::string h = central ? "PK\x01\x02" : "PK\x03\x04";
+    if (central) Put16(h, 20);
+    Put16(h, 20);
+    Put16(h, 0);
+    Put16(h, 8);
+    Put32(h, 0);
+    Put32(h, crc);
+    Put32(h, static_cast<uint32_t>(deflated.size()));
+    Put32(h, size);
+    Put16(h, static_cast<uint16_t>(name.size()));
+    Put16(h, 0);
+    if (central) {
+      Put16(h, 0), Put16(h, 0), Put16(h, 0), Put32(h, 0), Put32(h, localOffset);
+    }
+    return h + name;
+  };
+  std::string zip = header(false) + deflated;
+  const auto directory = static_cast<uint32_t>(zip.size());
+  const std::string central = header(true);
+  zip += central;
+  zip += "PK\x05\x06";
+  Put16(zip, 0), Put16(zip, 0), Put16(zip, 1), Put16(zip, 1);
+  Put32(zip, static_cast<uint32_t>(central.size()));
+  Put32(zip, directory);
+  Put16(zip, 0);
+  return zip;
+}
+
+bool WriteBytes(const std::wstring& file, const std::string& bytes) {
+  HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+  CloseHandle(h);
+  return ok;
+}
+
+// Whatever the converter makes of them, hostile drawings never crash or hang the host, show no
+// message and leave nothing behind; what our own readers refuse gives no picture at all.
+TEST_F(FaultTest, HostileDrawingsThroughViewerNextFileAndThumbnail) {
+  uLong crc = 0, size = 0;
+  const std::string gzipBomb = Bomb(31, 64, crc, size);  // 64 MB of text from some 64 KB
+  const std::string zipData = Bomb(-15, 64, crc, size);
+  const uLong zipCrc = crc, zipSize = size;
+  std::string nested = kHead;
+  for (int i = 0; i < 100000; ++i) nested += "<g>";
+  std::string longValue = std::string(kHead) + "<path d=\"M0 0";
+  while (longValue.size() < 50u << 20) longValue += " L1 1";
+  longValue += "\"/>" + std::string(kTail);
+  std::string laughs = "<!DOCTYPE svg [<!ENTITY lol0 \"lol\">";
+  for (int i = 1; i <= 9; ++i) {
+    laughs += "<!ENTITY lol" + std::to_string(i) + " \"";
+    for (int j = 0; j < 10; ++j) laughs += "&lol" + std::to_string(i - 1) + ";";
+    laughs += "\">";
+  }
+  laughs += "]>" + std::string(kHead) + "<text>&lol9;</text>" + kTail;
+  std::string utf16 = "\xFF\xFE";
+  for (char c : std::string(kHead) + kTail) utf16 += std::string{c, '\0'};
+  struct Case {
+    const char* name;
+    const wchar_t* file;
+    std::string bytes;  // the file's content; a folder of that name when empty
+    bool refused;       // our own reading refuses it: no picture
+  } const kCases[] = {
+      {"gzip bomb", L"bomb.svgz", gzipBomb, false},
+      {"ZIP bomb", L"zipbomb.svgz", Zip("zipbomb.svg", zipData, zipCrc, zipSize), false},
+      {"ZIP entry declaring 4 GB", L"four.svgz", Zip("four.svg", zipData, zipCrc, 0xFFFFFFF0u), true},
+      {"ZIP entry with a lying size", L"small.svgz", Zip("small.svg", zipData, zipCrc, 1000), true},
+      {"ZIP entry with a lying offset", L"offset.svgz", Zip("offset.svg", zipData, zipCrc, zipSize, 7), true},
+      {"100000-deep nesting", L"nested.svg", nested, false},
+      {"50 MB attribute value", L"long.svg", longValue, false},
+      {"billion laughs", L"laughs.svg", laughs, false},
+      {"UTF-16 of odd length", L"odd.svg", utf16 + "<", false},
+      {"NUL bytes", L"nul.svg", std::string(300, '\0'), true},
+      {"a folder", L"folder.svg", "", true},
+  };
+  tb::Plugin plugin;
+  ASSERT_TRUE(plugin.Loaded()) << plugin.Problem();
+  tb::TempFolder work;
+  tb::ListerWindow lister({.file = kSquare});
+  HWND viewer = plugin.ListLoadW(lister.Handle(), kSquare.c_str(), 0);
+  ASSERT_NE(viewer, nullptr);
+  tb::MessageBoxWatcher boxes;
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    const std::wstring file = work.Path() + c.file;
+    if (c.bytes.empty()) ASSERT_TRUE(CreateDirectoryW(file.c_str(), nullptr));
+    else ASSERT_TRUE(WriteBytes(file, c.bytes));
+    tb::ListerWindow other({.file = file});
+    HWND shown = plugin.ListLoadW(other.Handle(), file.c_str(), 0);
+    if (c.refused) EXPECT_EQ(shown, nullptr);
+    if (shown) plugin.ListCloseWindow(shown);
+    EXPECT_TRUE(other.Children().empty());
+    HBITMAP thumbnail = plugin.ListGetPreviewBitmapW(file.c_str(), 64, 64, nullptr, 0);
+    if (c.refused) EXPECT_EQ(thumbnail, nullptr);
+    if (thumbnail) DeleteObject(thumbnail);
+    const int next = plugin.ListLoadNextW(lister.Handle(), viewer, file.c_str(), 0);
+    if (c.refused) EXPECT_EQ(next, 1);
+    EXPECT_TRUE(IsWindow(viewer));
+    EXPECT_TRUE(FilesOfOurs(temp_).empty());
+    // Back to the good drawing: the viewer goes on.
+    EXPECT_EQ(plugin.ListLoadNextW(lister.Handle(), viewer, kSquare.c_str(), 0), 0);
+  }
+  tb::PumpMessages();
+  EXPECT_TRUE(boxes.Boxes().empty());
+  plugin.ListCloseWindow(viewer);
 }
 
 }  // namespace
