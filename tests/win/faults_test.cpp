@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "testbed/testbed.h"
+#include "viewer/viewer_form_win.h"
 
 namespace tb = pictara::testbed;
 
@@ -165,6 +166,112 @@ TEST_F(FaultTest, HarmfulConverterOutputFailsQuietlyAndLeavesNothing) {
   }
 }
 
+bool WriteBytes(const std::wstring& file, const std::string& bytes) {
+  HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+  CloseHandle(h);
+  return ok;
+}
+
+HWND ImageBoxOf(HWND viewer) {
+  for (HWND w : tb::Descendants(viewer))
+    if (tb::ClassOf(w) == L"PictaraZoomImageBox") return w;
+  return nullptr;
+}
+
+std::wstring StatusOf(HWND viewer) {
+  for (HWND w : tb::Descendants(viewer))
+    if (tb::ClassOf(w) == L"PictaraPanel" && GetDlgCtrlID(w) == pictara::idPanInfo) return tb::TextOf(w);
+  return L"<no status panel>";
+}
+
+void PressKey(HWND viewer, UINT key) { SendMessageW(ImageBoxOf(viewer), WM_KEYDOWN, key, 0); }
+
+TEST_F(FaultTest, TemporaryFolderMissingOrUnwritableGivesNoPicture) {
+  tb::Plugin plugin;
+  ASSERT_TRUE(plugin.Loaded()) << plugin.Problem();
+  // /proc cannot be written even by root, as which the tests may run (read-only attributes and
+  // permissions would not hold then).
+  for (const std::wstring& folder : {temp_ + L"missing\\", std::wstring(L"Z:\\proc\\")}) {
+    SCOPED_TRACE(Utf8(folder));
+    UseTemp(folder);
+    tb::MessageBoxWatcher boxes;
+    tb::ListerWindow lister({.file = kSquare});
+    EXPECT_EQ(plugin.ListLoadW(lister.Handle(), kSquare.c_str(), 0), nullptr);
+    EXPECT_EQ(plugin.ListGetPreviewBitmapW(kSquare.c_str(), 64, 64, nullptr, 0), nullptr);
+    EXPECT_TRUE(lister.Children().empty());
+    tb::PumpMessages();
+    EXPECT_TRUE(boxes.Boxes().empty());
+  }
+  UseTemp(temp_);
+  ExpectTheHostStillWorks();
+}
+
+TEST_F(FaultTest, FilesThatGoAwayOrChangeWhileShown) {
+  tb::Plugin plugin;
+  ASSERT_TRUE(plugin.Loaded()) << plugin.Problem();
+  tb::TempFolder folder;
+  const std::wstring a = folder.Path() + L"a.svg", b = folder.Path() + L"b.svg", c = folder.Path() + L"c.svg";
+  for (const std::wstring* f : {&a, &b, &c}) ASSERT_TRUE(CopyFileW(kSquare.c_str(), f->c_str(), FALSE));
+  tb::MessageBoxWatcher boxes;
+  tb::ListerWindow lister({.file = a});
+  HWND viewer = plugin.ListLoadW(lister.Handle(), a.c_str(), 0);
+  ASSERT_NE(viewer, nullptr);
+  PressKey(viewer, VK_SPACE);  // the folder is listed now
+  EXPECT_EQ(lister.Caption(), L"Lister - [2/3, b.svg, " + b + L"]");
+  // Deleted after the listing: skipped, and the count drops.
+  ASSERT_TRUE(DeleteFileW(c.c_str()));
+  PressKey(viewer, VK_SPACE);
+  EXPECT_EQ(lister.Caption(), L"Lister - [1/2, a.svg, " + a + L"]");
+  // The file shown changes: a reload that fails keeps the picture, one that works shows the new one.
+  const std::wstring status = StatusOf(viewer);
+  ASSERT_TRUE(WriteBytes(a, "<svg broken"));
+  PressKey(viewer, 'E');
+  EXPECT_EQ(StatusOf(viewer), status);
+  ASSERT_TRUE(CopyFileW(kShapes.c_str(), a.c_str(), FALSE));
+  PressKey(viewer, 'E');
+  EXPECT_EQ(StatusOf(viewer).rfind(L"320 x 200", 0), 0u) << Utf8(StatusOf(viewer));
+  // Gone altogether: the reload keeps the picture.
+  ASSERT_TRUE(DeleteFileW(a.c_str()));
+  PressKey(viewer, 'E');
+  EXPECT_EQ(StatusOf(viewer).rfind(L"320 x 200", 0), 0u) << Utf8(StatusOf(viewer));
+  tb::PumpMessages();
+  EXPECT_TRUE(boxes.Boxes().empty());
+  EXPECT_TRUE(IsWindow(viewer));
+  plugin.ListCloseWindow(viewer);
+}
+
+// A name of 300 characters goes to the converter under its long-name form.
+TEST_F(FaultTest, NameOfThreeHundredCharacters) {
+  tb::Plugin plugin;
+  ASSERT_TRUE(plugin.Loaded()) << plugin.Problem();
+  tb::TempFolder work;
+  std::wstring folder = L"\\\\?\\" + work.Path();
+  while (folder.size() < 300 - 4 - 30) {
+    folder += std::wstring(40, L'd') + L"\\";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  }
+  std::wstring file = folder + std::wstring(300 + 4 - folder.size() - 4, L'f') + L".svg";
+  ASSERT_TRUE(CopyFileW(kSquare.c_str(), file.c_str(), FALSE));
+  const std::wstring plain = file.substr(4);  // as the host passes it
+  ASSERT_EQ(plain.size(), 300u);
+  tb::ListerWindow lister({.file = plain});
+  HWND viewer = plugin.ListLoadW(lister.Handle(), plain.c_str(), 0);
+  EXPECT_NE(viewer, nullptr);
+  if (viewer) {
+    EXPECT_EQ(StatusOf(viewer).rfind(L"100 x 100", 0), 0u) << Utf8(StatusOf(viewer));
+    plugin.ListCloseWindow(viewer);
+  }
+  HBITMAP thumbnail = plugin.ListGetPreviewBitmapW(plain.c_str(), 64, 64, nullptr, 0);
+  EXPECT_NE(thumbnail, nullptr);
+  if (thumbnail) DeleteObject(thumbnail);
+  DeleteFileW(file.c_str());
+  for (std::wstring f = folder; f.size() > 4 + work.Path().size(); f = f.substr(0, f.find_last_of(L'\\', f.size() - 2) + 1))
+    RemoveDirectoryW(f.c_str());
+}
+
 // ---- Hostile drawings, made at test time ---------------------------------------------------------
 
 const char kHead[] = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" height=\"20\">";
@@ -248,14 +355,6 @@ std::string Zip(const std::string& name, const std::string& deflated, uint32_t c
   return zip;
 }
 
-bool WriteBytes(const std::wstring& file, const std::string& bytes) {
-  HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
-  CloseHandle(h);
-  return ok;
-}
 
 // Whatever the converter makes of them, hostile drawings never crash or hang the host, show no
 // message and leave nothing behind; what our own readers refuse gives no picture at all.
