@@ -4,11 +4,13 @@
 // result (no message unless a command reports one), leave no file of ours behind, and leave the
 // host able to go on.
 #include <windows.h>
+#include <psapi.h>
 #include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -241,6 +243,81 @@ TEST_F(FaultTest, FilesThatGoAwayOrChangeWhileShown) {
   EXPECT_TRUE(boxes.Boxes().empty());
   EXPECT_TRUE(IsWindow(viewer));
   plugin.ListCloseWindow(viewer);
+}
+
+// The colour and background choices are written back at once; when the settings file cannot be
+// written (here it has become a folder: as root, which the tests may run as, read-only folders are
+// still writable) the choice holds in memory and nothing is said.
+TEST_F(FaultTest, SettingsThatCannotBeWrittenAreLeftQuietly) {
+  UseTemp(oldTmp_);
+  tb::PluginCopy copy("[Setup]\r\n" + RsvgKey());
+  UseTemp(temp_);
+  {
+    tb::Plugin plugin(copy.PluginPath());
+    ASSERT_TRUE(plugin.Loaded()) << plugin.Problem();
+    const std::wstring ini = copy.Folder() + L"Pictara.ini";
+    ASSERT_TRUE(DeleteFileW(ini.c_str()));
+    ASSERT_TRUE(CreateDirectoryW(ini.c_str(), nullptr));
+    tb::MessageBoxWatcher boxes;
+    tb::ListerWindow lister({.file = kSquare});
+    HWND viewer = plugin.ListLoadW(lister.Handle(), kSquare.c_str(), 0);
+    ASSERT_NE(viewer, nullptr);
+    for (int i = 0; i < 2; ++i) {
+      BYTE state[256] = {};
+      state[VK_CONTROL] = 0x80;
+      SetKeyboardState(state);
+      PressKey(viewer, 'B');  // background image on, then off: each choice is saved
+      BYTE none[256] = {};
+      SetKeyboardState(none);
+    }
+    tb::PumpMessages();
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_TRUE(IsWindow(viewer));
+    EXPECT_EQ(plugin.ListLoadNextW(lister.Handle(), viewer, kShapes.c_str(), 0), 0);
+    plugin.ListCloseWindow(viewer);
+    RemoveDirectoryW(ini.c_str());
+  }
+}
+
+// No path holds more than three copies of the largest raster: the peak working set grows by less
+// than that over a load of a 4000 x 4000 drawing (64 MB a copy as 32-bit pixels), through the
+// viewer and through a thumbnail of that size.
+TEST_F(FaultTest, ABigRasterIsHeldInAtMostThreeCopies) {
+  tb::TempFolder work;
+  const std::wstring file = work.Path() + L"big.svg";
+  ASSERT_TRUE(WriteBytes(file, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4000\" height=\"4000\">"
+                               "<rect width=\"4000\" height=\"2000\" fill=\"#c20\" fill-opacity=\"0.5\"/></svg>"));
+  UseTemp(oldTmp_);
+  tb::PluginCopy copy("[Setup]\r\n" + RsvgKey() + "OpenWidth=0\r\nOpenHeight=0\r\n");
+  UseTemp(temp_);
+  tb::Plugin plugin(copy.PluginPath());
+  ASSERT_TRUE(plugin.Loaded()) << plugin.Problem();
+  const double copyMb = 4000.0 * 4000 * 4 / (1 << 20);
+  auto peakMb = [] {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return static_cast<double>(counters.PeakWorkingSetSize) / (1 << 20);
+  };
+  const double before = peakMb();
+  HBITMAP thumbnail = plugin.ListGetPreviewBitmapW(file.c_str(), 4000, 4000, nullptr, 0);
+  ASSERT_NE(thumbnail, nullptr);
+  DeleteObject(thumbnail);
+  const double afterThumbnail = peakMb();
+  tb::ListerWindow lister({.file = file});
+  HWND viewer = plugin.ListLoadW(lister.Handle(), file.c_str(), 0);
+  ASSERT_NE(viewer, nullptr);
+  tb::PumpMessages(300);
+  tb::CaptureWindow(lister.Handle());
+  const double afterViewer = peakMb();
+  plugin.ListCloseWindow(viewer);
+  std::printf("peak working set: %.0f MB at start, +%.0f MB over the thumbnail, +%.0f MB over the viewer "
+              "(one copy of the raster: %.0f MB)\n",
+              before, afterThumbnail - before, afterViewer - afterThumbnail, copyMb);
+  if (before > 0) {  // a system that keeps no figure answers 0
+    EXPECT_LT(afterThumbnail - before, 3 * copyMb);
+    EXPECT_LT(afterViewer - before, 3 * copyMb);
+  }
 }
 
 // A name of 300 characters goes to the converter under its long-name form.
