@@ -25,6 +25,35 @@ std::optional<Bitmap> Fail(std::string* error, const char* message) {
 
 }  // namespace
 
+bool BmpPixelDataFits(std::string_view bytes) {
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+  const size_t size = bytes.size();
+  if (size < 14 + 12 || data[0] != 'B' || data[1] != 'M') return true;
+  const uint32_t offBits = U32(data + 10);
+  const uint8_t* dib = data + 14;
+  const uint32_t headerSize = U32(dib);
+  int64_t width = 0, height = 0;
+  uint32_t bpp = 0, compression = kBiRgb;
+  if (headerSize == 12) {
+    width = U16(dib + 4);
+    height = static_cast<int16_t>(U16(dib + 6));
+    bpp = U16(dib + 10);
+  } else if (headerSize >= 40 && size >= 14 + 40) {
+    width = static_cast<int32_t>(U32(dib + 4));
+    height = static_cast<int32_t>(U32(dib + 8));
+    bpp = U16(dib + 14);
+    compression = U32(dib + 16);
+  } else {
+    return true;
+  }
+  if (compression != kBiRgb && compression != kBiBitfields && compression != kBiAlphaBitfields) return true;
+  if (width <= 0 || height == 0 || bpp == 0 || bpp > 64) return true;
+  if (height < 0) height = -height;
+  const uint64_t stride = (static_cast<uint64_t>(width) * bpp + 31) / 32 * 4;
+  if (offBits > size) return false;
+  return stride <= (size - offBits) / static_cast<uint64_t>(height);
+}
+
 std::optional<Bitmap> ReadBmpPortable(std::string_view bytes, std::string* error) {
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
   const size_t size = bytes.size();
@@ -78,6 +107,8 @@ std::optional<Bitmap> ReadBmpPortable(std::string_view bytes, std::string* error
   }
   if (compression != kBiRgb && bpp != 32) return Fail(error, "Unsupported BMP pixel format");
 
+  // Before the declared size's memory is taken: a lying header must not cost gigabytes.
+  if (!BmpPixelDataFits(bytes)) return Fail(error, "Truncated BMP pixel data");
   Bitmap bmp;
   bmp.bottomUp = bottomUp;
   if (!bmp.SetSize(static_cast<int32_t>(width), static_cast<int32_t>(height), format))

@@ -9,6 +9,7 @@
 #include "platform/image_codec_bmp.h"
 #include "platform/files.h"
 #include "platform/image_codec.h"
+#include "platform/png_simple.h"
 
 namespace pictara {
 
@@ -114,6 +115,10 @@ bool EncodeInto(png_structp png, png_infop info, const PngImage& image, WriteSta
 std::optional<PngImage> DecodePng(std::string_view bytes, std::string* error) {
   if (bytes.size() < 8 || png_sig_cmp(reinterpret_cast<png_const_bytep>(bytes.data()), 0, 8) != 0) {
     SetError(error, "Not a PNG file");
+    return std::nullopt;
+  }
+  if (!PngDataCanFillPicture(bytes)) {
+    SetError(error, "Invalid PNG file: less image data than its size needs");
     return std::nullopt;
   }
   ReadState state{bytes, 0, {}};

@@ -15,6 +15,7 @@
 #include "platform/image_codec_wic_win.h"
 #include "platform/window_win.h"
 #include "base/utf.h"
+#include "platform/image_codec_bmp.h"
 #include "platform/png_simple.h"
 
 namespace pictara {
@@ -243,6 +244,10 @@ std::optional<PngImage> DecodePng(std::string_view bytes, std::string* error) {
     case SimplePngResult::NotSimple: break;
   }
   PngHeader header;
+  if (!PngDataCanFillPicture(bytes)) {
+    SetError(error, "Invalid PNG file");
+    return std::nullopt;
+  }
   if (!ReadPngChunks(bytes, header)) {
     SetError(error, "Not a PNG file");
     return std::nullopt;
@@ -367,6 +372,10 @@ std::optional<std::string> EncodePng(const PngImage& image, std::string* error) 
 std::optional<Bitmap> ReadBmp(std::string_view bytes, std::string* error) {
   if (bytes.size() < 26 || bytes[0] != 'B' || bytes[1] != 'M') {
     SetError(error, "Not a BMP file");
+    return std::nullopt;
+  }
+  if (!BmpPixelDataFits(bytes)) {
+    SetError(error, "Invalid BMP file");
     return std::nullopt;
   }
   wic::ComScope com;

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -64,7 +65,48 @@ bool Unfilter(const std::vector<uint8_t>& raw, PngImage& image, int bpp) {
   return true;
 }
 
+// The most output one byte of deflate data can give (a run of 258 bytes coded in two bits), with
+// room for the stream's header, end and checksum.
+constexpr uint64_t kMaxInflateRatio = 1032;
+constexpr uint64_t kInflateSlack = 1024;
+
+int PngChannels(uint8_t type) {
+  switch (type) {
+    case 0: return 1;
+    case 2: return 3;
+    case 3: return 1;
+    case 4: return 2;
+    case 6: return 4;
+    default: return 0;
+  }
+}
+
 }  // namespace
+
+bool PngDataCanFillPicture(std::string_view bytes) {
+  static const uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+  const auto* d = reinterpret_cast<const uint8_t*>(bytes.data());
+  if (bytes.size() < 8 + 25 || std::memcmp(d, kSignature, 8) != 0) return true;
+  if (Be32(d + 8) != 13 || !IsType(d + 12, "IHDR")) return true;
+  const uint64_t width = Be32(d + 16), height = Be32(d + 20);
+  const int channels = PngChannels(d[16 + 9]);
+  const uint64_t depth = d[16 + 8];
+  if (width == 0 || height == 0 || channels == 0 || depth == 0 || depth > 16) return true;
+  // Image data as far as the file has it; a chunk cut short counts with what is there.
+  uint64_t data = 0;
+  size_t pos = 8;
+  while (pos + 8 <= bytes.size()) {
+    const uint64_t length = Be32(d + pos);
+    const uint64_t present = std::min<uint64_t>(length, bytes.size() - pos - 8);
+    if (IsType(d + pos + 4, "IDAT")) data += present;
+    if (IsType(d + pos + 4, "IEND") || present < length) break;
+    pos += 12 + static_cast<size_t>(length);
+  }
+  // Every row holds at least its pixels (interlaced passes only add filter bytes).
+  const uint64_t rowBytes = (width * channels * depth + 7) / 8;
+  const uint64_t most = data * kMaxInflateRatio + kInflateSlack;
+  return rowBytes <= most / height;
+}
 
 SimplePngResult DecodeSimplePng(std::string_view bytes, PngImage& image) {
   static const uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
@@ -78,6 +120,7 @@ SimplePngResult DecodeSimplePng(std::string_view bytes, PngImage& image) {
   if (depth != 8 || (type != 2 && type != 6) || h[10] != 0 || h[11] != 0 || h[12] != 0)
     return SimplePngResult::NotSimple;
   if (width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return SimplePngResult::Damaged;
+  if (!PngDataCanFillPicture(bytes)) return SimplePngResult::Damaged;
 
   // A colour key needs the full decoder; look through the chunks before decoding anything.
   size_t pos = 8;

@@ -17,4 +17,10 @@ enum class SimplePngResult { Decoded, NotSimple, Damaged };
 // checked before it is used.
 SimplePngResult DecodeSimplePng(std::string_view bytes, PngImage& image);
 
+// False when the file's image data cannot make the picture its header declares. Deflate gives at
+// most 1032 bytes for each byte it reads, so a header that claims more than that many times the
+// data there is (a file cut short, or a lying size such as 100000 x 100000) is refused before the
+// picture's memory is taken. True for anything that is no PNG with a header: the decoder decides.
+bool PngDataCanFillPicture(std::string_view bytes);
+
 }  // namespace pictara

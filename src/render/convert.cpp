@@ -62,7 +62,7 @@ class TTempFile {
   const std::string& Name() const { return name_; }
   bool Owns() const { return !name_.empty(); }
   void Remove() {
-    if (!name_.empty() && services_.PathExists(name_)) services_.DeleteFileName(name_);
+    DeleteConverterOutput(name_, services_);
     name_.clear();
   }
   std::string Release() { return std::exchange(name_, std::string()); }
@@ -175,8 +175,8 @@ int32_t TConvertServices::RunAndWait(const std::string& program, const std::stri
   return pictara::RunAndWait(program, parameters, directory, showMode, highPriority, timeoutMs,
                              control);
 }
-void TConvertServices::RemoveIfExists(const std::string& name) {
-  if (PathExists(name)) DeleteFileName(name);
+bool TConvertServices::RemoveIfExists(const std::string& name) {
+  return !PathExists(name) || DeleteFileName(name) || !PathExists(name);
 }
 std::string TConvertServices::PluginFolder() { return ModuleFolder(); }
 std::optional<std::string> TConvertServices::FindProgramOnPath(const std::string& name) {
@@ -189,9 +189,15 @@ TConvertServices& SystemConvertServices() {
 }
 
 void DeleteLateOutputs(bool mayBlock) {
-  LateOutputs().Sweep([](const std::string& name) { SystemConvertServices().RemoveIfExists(name); },
+  LateOutputs().Sweep([](const std::string& name) { return SystemConvertServices().RemoveIfExists(name); },
                       mayBlock);
 }
+
+void DeleteConverterOutput(const std::string& name, TConvertServices& services) {
+  if (!name.empty() && !services.RemoveIfExists(name)) LateOutputs().AddUndeleted(name);
+}
+
+void DeleteConverterOutput(const std::string& name) { DeleteConverterOutput(name, SystemConvertServices()); }
 
 std::string ConvertSvg(const std::string& FileName, Size RequestedSize, bool UseImageMagick,
                        bool UseRSVGHelper, bool UseInkscape, bool DontEnlarge,
@@ -208,7 +214,7 @@ std::string ConvertSvg(const std::string& FileName, Size RequestedSize, bool Use
   NaturalHeight = 0;
   Size renderSize;
   TTraceScope names("temporary names and copies");
-  LateOutputs().Sweep([&](const std::string& name) { services.RemoveIfExists(name); });
+  LateOutputs().Sweep([&](const std::string& name) { return services.RemoveIfExists(name); });
   std::string fileName = services.LongName(FileName);
 
   // A ZIP-packed drawing goes to the converter unpacked; the gzip form is passed as it is.

@@ -42,8 +42,9 @@ class TConvertServices {
   virtual int32_t RunAndWait(const std::string& program, const std::string& parameters,
                              const std::string& directory, TShowMode showMode, bool highPriority,
                              uint32_t timeoutMs, TRunControl* control);
-  // Deletes the file when it exists (a late output; see render/late_outputs.h).
-  void RemoveIfExists(const std::string& name);
+  // Deletes the file when it exists (a late output; see render/late_outputs.h); true when it is
+  // gone.
+  bool RemoveIfExists(const std::string& name);
   // The folder of the plug-in library, with its trailing separator.
   virtual std::string PluginFolder();
   // Linux only: a program of that name on PATH (the real method answers nullopt on Windows).
@@ -56,6 +57,12 @@ TConvertServices& SystemConvertServices();
 // Deletes what converters left running after their time limit have written since, for those that
 // have exited; the library calls it when it unloads (the converter before each conversion).
 void DeleteLateOutputs(bool mayBlock);
+
+// Deletes a converter's output file once its owner is done with it. A file that cannot be deleted
+// now (a process the converter started still holds it open) is deleted by a later conversion or
+// when the library unloads.
+void DeleteConverterOutput(const std::string& name, TConvertServices& services);
+void DeleteConverterOutput(const std::string& name);
 
 // Converts FileName into a raster file fitted into RequestedSize (not positive: no box) and
 // returns the output file's name, which the caller owns and must delete or move; empty when the

@@ -10,14 +10,19 @@ void TLateOutputs::Add(std::unique_ptr<TRunningProcess> process, std::string out
   entries_.push_back({std::move(process), std::move(output)});
 }
 
-void TLateOutputs::Sweep(const std::function<void(const std::string&)>& remove, bool mayBlock) {
+void TLateOutputs::AddUndeleted(std::string output) {
+  std::lock_guard<std::mutex> guard(lock_);
+  entries_.push_back({nullptr, std::move(output)});
+}
+
+void TLateOutputs::Sweep(const std::function<bool(const std::string&)>& remove, bool mayBlock) {
   std::unique_lock<std::mutex> guard(lock_, std::defer_lock);
   if (mayBlock) guard.lock();
   else if (!guard.try_lock()) return;
   std::erase_if(entries_, [&](TEntry& entry) {
-    if (!entry.process->HasExited()) return false;
-    remove(entry.output);
-    return true;
+    if (entry.process && !entry.process->HasExited()) return false;
+    entry.process.reset();
+    return remove(entry.output);
   });
 }
 

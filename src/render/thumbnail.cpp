@@ -14,7 +14,7 @@ class OutputFile {
  public:
   OutputFile(TConvertServices& services, std::string name) : services_(services), name_(std::move(name)) {}
   ~OutputFile() {
-    if (!name_.empty()) services_.DeleteFileName(name_);
+    DeleteConverterOutput(name_, services_);
   }
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;

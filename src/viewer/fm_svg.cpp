@@ -25,7 +25,7 @@ class TRasterFile {
  public:
   explicit TRasterFile(std::string name) : name_(std::move(name)) {}
   ~TRasterFile() {
-    if (!name_.empty()) DeleteFileName(name_);
+    DeleteConverterOutput(name_);
   }
   TRasterFile(const TRasterFile&) = delete;
   TRasterFile& operator=(const TRasterFile&) = delete;

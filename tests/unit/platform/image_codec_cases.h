@@ -3,7 +3,10 @@
 // make_fixtures.sh there).
 #pragma once
 
+#include <zlib.h>
+
 #include <cstdint>
+#include <string>
 
 namespace pictara::testing {
 
@@ -89,5 +92,33 @@ inline constexpr BmpCase kBmpCases[] = {
     {"bmp32.bmp", 24, 16, 32,
      {{0, 15, 255, 0, 0, 128}, {16, 8, 0, 128, 255, 255}, {3, 3, 0, 255, 0, 255}, {23, 0, 0, 0, 0, 0}}, 0x52D24C9F},
 };
+
+// A PNG file made here: the 8-bit header for width x height of colour type `type`, one IDAT chunk
+// holding `idat` as it is (a zlib stream, or a cut piece of one), then IEND; chunk checksums right.
+inline std::string MakePng(uint32_t width, uint32_t height, uint8_t type, const std::string& idat) {
+  auto be32 = [](uint32_t v) {
+    return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+                       static_cast<char>(v)};
+  };
+  auto chunk = [&](const char* name, const std::string& body) {
+    const std::string typed = name + body;
+    const uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size()));
+    return be32(static_cast<uint32_t>(body.size())) + typed + be32(static_cast<uint32_t>(crc));
+  };
+  const std::string header = be32(width) + be32(height) + std::string{8, static_cast<char>(type), 0, 0, 0};
+  return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", idat) + chunk("IEND", "");
+}
+
+// The zlib stream of `rows` rows of `rowBytes` zero bytes, each after filter byte 0, compressed
+// as far as zlib can: the most pixels a PNG file of its size can honestly hold.
+inline std::string ZeroRows(size_t rowBytes, size_t rows) {
+  const std::string raw((rowBytes + 1) * rows, '\0');
+  uLongf size = compressBound(static_cast<uLong>(raw.size()));
+  std::string out(size, '\0');
+  compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(raw.data()),
+            static_cast<uLong>(raw.size()), 9);
+  out.resize(size);
+  return out;
+}
 
 }  // namespace pictara::testing

@@ -107,6 +107,45 @@ TEST(ImageCodec, DamagedInputIsReportedNotCrashed) {
   }
 }
 
+// Headers that claim far more pixels than the file holds: refused from the data there is, before
+// memory for the claimed size is taken (100000 x 100000 RGBA would be 40 GB).
+TEST(ImageCodec, LyingSizesAreRefusedBeforeTheirMemoryIsTaken) {
+  const std::string rows = testing::ZeroRows(400, 100);  // 100 rows of 100 RGBA pixels
+  std::string bmp = *ReadFileBytes(Fixture("bmp32.bmp"));
+  auto withSize = [](std::string b, uint32_t w, uint32_t h) {
+    for (int i = 0; i < 4; ++i) {
+      b[18 + i] = static_cast<char>(w >> (8 * i));
+      b[22 + i] = static_cast<char>(h >> (8 * i));
+    }
+    return b;
+  };
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool isPng;
+  };
+  const Case kCases[] = {
+      {"png claiming 100000 x 100000", testing::MakePng(100000, 100000, 6, rows), true},
+      {"png claiming 100000 x 100000, opaque", testing::MakePng(100000, 100000, 2, rows), true},
+      {"png with its image data cut", testing::MakePng(100, 100, 6, rows.substr(0, rows.size() / 2)), true},
+      {"bmp claiming 100000 x 100000", withSize(bmp, 100000, 100000), false},
+      {"bmp claiming 100000 x -100000", withSize(bmp, 100000, static_cast<uint32_t>(-100000)), false},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    std::string error;
+    if (c.isPng)
+      EXPECT_FALSE(DecodePng(c.bytes, &error));
+    else
+      EXPECT_FALSE(ReadBmp(c.bytes, &error));
+    EXPECT_FALSE(error.empty());
+  }
+  // The same data under its true size decodes.
+  const std::optional<PngImage> honest = DecodePng(testing::MakePng(100, 100, 6, rows));
+  ASSERT_TRUE(honest);
+  EXPECT_EQ(honest->PixelAt(99, 99), (Rgba{0, 0, 0, 0}));
+}
+
 TEST(ImageCodec, RefusesToEncodeWhatItCannotWrite) {
   PngImage grey;
   ASSERT_TRUE(grey.Allocate(2, 2, PngColorType::Grey, 8));

@@ -10,6 +10,7 @@
 
 #include "platform/files.h"
 #include "platform/image_codec.h"
+#include "image_codec_cases.h"
 
 namespace pictara {
 namespace {
@@ -82,6 +83,28 @@ TEST(SimplePng, DamagedFilesAreRefusedNeverReadPastTheirEnd) {
   badFilter[idat + 6] = static_cast<char>(badFilter[idat + 6] ^ 0x55);  // inside the stream
   EXPECT_EQ(DecodeSimplePng(badFilter, image), SimplePngResult::Damaged);
   EXPECT_EQ(DecodeSimplePng("not a png at all, not a png at all, not a png", image), SimplePngResult::NotSimple);
+}
+
+// The bound on what the image data can give is deflate's own: the most compressible picture there
+// is (all zeros, zlib at its best) still passes, at its size and one row less; a row more than the
+// data could ever give does not.
+TEST(SimplePng, ClaimedSizeIsHeldAgainstWhatTheDataCanGive) {
+  const size_t width = 4000, height = 1000;  // 16 MB of RGBA in some 16 KB of data
+  const std::string rows = testing::ZeroRows(width * 4, height);
+  const uint64_t most = (rows.size() * 1032 + 1024) / (width * 4);
+  struct Case {
+    uint32_t height;
+    bool fits;
+  } const kCases[] = {{height, true}, {height - 1, true}, {static_cast<uint32_t>(most + 1), false}, {100000, false}};
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.height);
+    EXPECT_EQ(PngDataCanFillPicture(testing::MakePng(width, c.height, 6, rows)), c.fits);
+  }
+  PngImage image;
+  EXPECT_EQ(DecodeSimplePng(testing::MakePng(width, height, 6, rows), image), SimplePngResult::Decoded);
+  EXPECT_EQ(image.height, static_cast<int32_t>(height));
+  // Not a PNG, or no header to go by: for the decoder to say.
+  EXPECT_TRUE(PngDataCanFillPicture("not a png"));
 }
 
 }  // namespace

@@ -33,7 +33,10 @@ TEST(LateOutputs, DeletedOnceTheProgramHasExitedNeverWhileItRuns) {
   list.Add(std::make_unique<TFakeProcess>(secondExited), "svg2.png");
   list.Add(nullptr, "svg3.png");  // nothing left running: nothing to remember
   std::vector<std::string> removed;
-  auto remove = [&](const std::string& name) { removed.push_back(name); };
+  auto remove = [&](const std::string& name) {
+    removed.push_back(name);
+    return true;
+  };
 
   list.Sweep(remove);
   EXPECT_TRUE(removed.empty());
@@ -50,6 +53,28 @@ TEST(LateOutputs, DeletedOnceTheProgramHasExitedNeverWhileItRuns) {
   EXPECT_EQ(list.Size(), 0u);
   list.Sweep(remove);  // forgotten once handled: never deleted twice
   EXPECT_EQ(removed.size(), 2u);
+}
+
+// A file held open by some other process cannot be deleted yet: it stays on the list, also when
+// its converter has exited, until a sweep gets it deleted.
+TEST(LateOutputs, FilesThatCannotBeDeletedYetAreTriedAgain) {
+  TLateOutputs list;
+  bool exited = true;
+  list.Add(std::make_unique<TFakeProcess>(exited), "svg1.png");
+  list.AddUndeleted("svg2.png");
+  bool held = true;
+  std::vector<std::string> tried;
+  auto remove = [&](const std::string& name) {
+    tried.push_back(name);
+    return !held;
+  };
+  list.Sweep(remove);
+  list.Sweep(remove);
+  EXPECT_EQ(tried, (std::vector<std::string>{"svg1.png", "svg2.png", "svg1.png", "svg2.png"}));
+  EXPECT_EQ(list.Size(), 2u);
+  held = false;
+  list.Sweep(remove);
+  EXPECT_EQ(list.Size(), 0u);
 }
 
 TEST(ProgramKind, OnlyExeAndComStartDirectly) {

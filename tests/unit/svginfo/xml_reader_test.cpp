@@ -316,6 +316,33 @@ TEST(XmlReader, EntityDeclarationsKeepBareWordsAndAlwaysMoveOn) {
   EXPECT_NE(l.doc.Root(), nullptr);
 }
 
+// Entity references are kept as written, never expanded: the "billion laughs" text (ten levels of
+// ten references each) reads as the few bytes it is.
+TEST(XmlReader, EntitiesAreNeverExpandedSoABillionLaughsStaysSmall) {
+  std::string text = "<!DOCTYPE svg [<!ENTITY lol0 \"lol\">";
+  for (int i = 1; i <= 9; ++i) {
+    text += "<!ENTITY lol" + std::to_string(i) + " \"";
+    for (int j = 0; j < 10; ++j) text += "&lol" + std::to_string(i - 1) + ";";
+    text += "\">";
+  }
+  text += "]><svg width=\"&lol9;\"/>";
+  Loaded l(text);
+  ASSERT_NE(l.doc.DocType(), nullptr);
+  EXPECT_EQ(l.doc.DocType()->NodeCount(), 10);
+  ASSERT_NE(l.doc.Root(), nullptr);
+  EXPECT_EQ(l.doc.Root()->AttributeValueByName("width"), "&lol9;");
+}
+
+// A UTF-16 file whose length is odd: the last half character is dropped, the rest reads.
+TEST(XmlReader, Utf16OfOddLengthReadsUpToItsLastWholeCharacter) {
+  const std::string ascii = "<svg width=\"5\"/>";
+  std::string utf16 = "\xFF\xFE";
+  for (char c : ascii) utf16 += std::string{c, '\0'};
+  Loaded l(utf16 + "<");
+  ASSERT_NE(l.doc.Root(), nullptr);
+  EXPECT_EQ(l.doc.Root()->AttributeValueByName("width"), "5");
+}
+
 TEST(XmlReader, DeclaredEncodingAppliesOnlyWhenAsked) {
   const std::string text = "<?xml version=\"1.0\" encoding=\"windows-1252\"?><svg>caf\xE9 \x80</svg>";
   Loaded asBytes(text, false);
