@@ -536,9 +536,6 @@ TEST(NewTempFileName, DrawsUntilTheNameIsFree) {
   for (int i = 0; i < 1000; ++i) EXPECT_LT(RandomBelow(999999), 999999u);
 }
 
-}  // namespace
-}  // namespace pictara
-
 // The viewer builds its windows while its first converter runs: the work handed to the conversion
 // runs once, after the converter has started and before it is waited for; work that fails ends
 // the converter, leaves no file behind and passes its error on.
@@ -579,3 +576,6 @@ TEST_F(ConvertTest, WorkBesideTheConverterRunsWhileItRuns) {
     // TearDown checks that no file of ours is left.
   }
 }
+
+}  // namespace
+}  // namespace pictara
