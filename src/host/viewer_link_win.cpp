@@ -46,16 +46,23 @@ void TearDown(HWND window, TViewerLink* link) noexcept {
 }
 
 // A close that arrived during a load started by the viewer itself (a reload or a navigation from
-// its keys, menu or buttons) is finished from the host's message loop, once every frame of the
-// viewer has left the stack.
+// its keys, menu or buttons) or while one of its commands had a dialog open is finished from a
+// message loop, once every frame of the viewer has left the stack. A dialog's own loop runs the
+// timer too: a viewer still under its dialog is looked at again later.
 UINT_PTR gReapTimer = 0;
+constexpr UINT kReapAgainMs = 50;
 
 void CALLBACK ReapClosedViewers(HWND, UINT, UINT_PTR, DWORD) {
   KillTimer(nullptr, gReapTimer);
   gReapTimer = 0;
   const std::vector<TOwnedViewer> viewers = OwnedViewers();
-  for (const TOwnedViewer& v : viewers)
-    if (v.Link && v.Form->CloseDeferred() && !v.Form->Loading()) TearDown(v.Window, v.Link);
+  bool waiting = false;
+  for (const TOwnedViewer& v : viewers) {
+    if (!v.Link || !v.Form->CloseDeferred()) continue;
+    if (v.Form->Loading()) waiting = true;
+    else TearDown(v.Window, v.Link);
+  }
+  if (waiting) gReapTimer = SetTimer(nullptr, 0, kReapAgainMs, &ReapClosedViewers);
 }
 
 void DeferClose(TfmSVG& form) {

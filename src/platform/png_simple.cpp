@@ -3,10 +3,13 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "platform/load_trace.h"
 
 namespace pictara {
 
@@ -19,50 +22,42 @@ uint32_t Be32(const uint8_t* p) {
 
 bool IsType(const uint8_t* type, const char* name) { return std::memcmp(type, name, 4) == 0; }
 
-// Undoes the row filters, from the inflated rows (a filter byte before each) into the image.
-bool Unfilter(const std::vector<uint8_t>& raw, PngImage& image, int bpp) {
-  const size_t stride = image.rowBytes;
-  const uint8_t* previous = nullptr;
-  for (int32_t y = 0; y < image.height; ++y) {
-    const uint8_t* src = raw.data() + static_cast<size_t>(y) * (stride + 1);
-    const uint8_t filter = src[0];
-    ++src;
-    uint8_t* dst = image.Row(y);
-    switch (filter) {
-      case 0:
-        std::memcpy(dst, src, stride);
-        break;
-      case 1:
-        for (size_t i = 0; i < stride; ++i)
-          dst[i] = static_cast<uint8_t>(src[i] + (i >= static_cast<size_t>(bpp) ? dst[i - bpp] : 0));
-        break;
-      case 2:
-        for (size_t i = 0; i < stride; ++i) dst[i] = static_cast<uint8_t>(src[i] + (previous ? previous[i] : 0));
-        break;
-      case 3:
-        for (size_t i = 0; i < stride; ++i) {
-          const unsigned left = i >= static_cast<size_t>(bpp) ? dst[i - bpp] : 0;
-          const unsigned up = previous ? previous[i] : 0;
-          dst[i] = static_cast<uint8_t>(src[i] + ((left + up) >> 1));
-        }
-        break;
-      case 4:
-        for (size_t i = 0; i < stride; ++i) {
-          const int a = i >= static_cast<size_t>(bpp) ? dst[i - bpp] : 0;
-          const int b = previous ? previous[i] : 0;
-          const int c = previous && i >= static_cast<size_t>(bpp) ? previous[i - bpp] : 0;
-          const int p = a + b - c;
-          const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-          const int predictor = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-          dst[i] = static_cast<uint8_t>(src[i] + predictor);
-        }
-        break;
-      default:
-        return false;
-    }
-    previous = dst;
+// Undoes the filter of one row: `src` is the inflated row after its filter byte, `dst` receives
+// the pixels, `previous` is the row above (none for the first row).
+bool UnfilterRow(uint8_t filter, const uint8_t* src, uint8_t* dst, const uint8_t* previous, size_t stride,
+                 int bpp) {
+  switch (filter) {
+    case 0:
+      std::memcpy(dst, src, stride);
+      return true;
+    case 1:
+      for (size_t i = 0; i < stride; ++i)
+        dst[i] = static_cast<uint8_t>(src[i] + (i >= static_cast<size_t>(bpp) ? dst[i - bpp] : 0));
+      return true;
+    case 2:
+      for (size_t i = 0; i < stride; ++i) dst[i] = static_cast<uint8_t>(src[i] + (previous ? previous[i] : 0));
+      return true;
+    case 3:
+      for (size_t i = 0; i < stride; ++i) {
+        const unsigned left = i >= static_cast<size_t>(bpp) ? dst[i - bpp] : 0;
+        const unsigned up = previous ? previous[i] : 0;
+        dst[i] = static_cast<uint8_t>(src[i] + ((left + up) >> 1));
+      }
+      return true;
+    case 4:
+      for (size_t i = 0; i < stride; ++i) {
+        const int a = i >= static_cast<size_t>(bpp) ? dst[i - bpp] : 0;
+        const int b = previous ? previous[i] : 0;
+        const int c = previous && i >= static_cast<size_t>(bpp) ? previous[i - bpp] : 0;
+        const int p = a + b - c;
+        const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+        const int predictor = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+        dst[i] = static_cast<uint8_t>(src[i] + predictor);
+      }
+      return true;
+    default:
+      return false;
   }
-  return true;
 }
 
 // The most output one byte of deflate data can give (a run of 258 bytes coded in two bits), with
@@ -137,18 +132,22 @@ SimplePngResult DecodeSimplePng(std::string_view bytes, PngImage& image) {
                        type == 6 ? PngColorType::Rgba : PngColorType::Rgb, 8))
     return SimplePngResult::Damaged;
   const int bpp = type == 6 ? 4 : 3;
-  const uint64_t rawSize = static_cast<uint64_t>(result.rowBytes + 1) * height;
-  if (rawSize > SIZE_MAX / 2) return SimplePngResult::Damaged;
-  std::vector<uint8_t> raw;
+  // Inflated one row at a time into a buffer of one row and its filter byte, and unfiltered from
+  // there straight into the picture: no copy of the whole inflated stream is ever held.
+  const size_t stride = result.rowBytes;
+  std::vector<uint8_t> row;
   try {
-    raw.resize(static_cast<size_t>(rawSize));
+    row.resize(stride + 1);
   } catch (...) {
     return SimplePngResult::Damaged;
   }
 
   z_stream z{};
   if (inflateInit(&z) != Z_OK) return SimplePngResult::Damaged;
-  size_t produced = 0;
+  const bool traced = TLoadTrace::Active();
+  double inflateMs = 0;
+  int32_t y = 0;
+  size_t filled = 0;  // bytes of `row` inflated so far
   bool ended = false, ok = true;
   pos = 8;
   while (ok && !ended && pos + 12 <= bytes.size()) {
@@ -159,25 +158,38 @@ SimplePngResult DecodeSimplePng(std::string_view bytes, PngImage& image) {
       z.next_in = const_cast<Bytef*>(d + pos + 8);
       z.avail_in = length;
       while (z.avail_in > 0) {
-        const size_t room = raw.size() - produced;
         // With the picture complete, the rest of the stream (its end and checksum) must not give
         // a single byte more: one spare byte shows whether it does.
+        const bool complete = y == result.height;
         uint8_t spare = 0;
-        z.next_out = room > 0 ? raw.data() + produced : &spare;
-        z.avail_out = static_cast<uInt>(room == 0 ? 1 : room > 0x40000000 ? 0x40000000 : room);
+        z.next_out = complete ? &spare : row.data() + filled;
+        z.avail_out = static_cast<uInt>(complete ? 1 : row.size() - filled);
+        const auto inflateStart = traced ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point();
         const int r = inflate(&z, Z_NO_FLUSH);
-        if (room == 0) {
+        if (traced) inflateMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - inflateStart).count();
+        if (complete) {
           if (z.avail_out == 0) ok = false;  // more data than the picture holds
         } else {
-          produced = static_cast<size_t>(z.next_out - raw.data());
+          filled = static_cast<size_t>(z.next_out - row.data());
+          if (filled == row.size()) {
+            if (!UnfilterRow(row[0], row.data() + 1, result.Row(y), y > 0 ? result.Row(y - 1) : nullptr, stride,
+                             bpp))
+              ok = false;
+            ++y;
+            filled = 0;
+          }
         }
         if (!ok) break;
         if (r == Z_STREAM_END) {
           ended = true;
           break;
         }
-        if (r != Z_OK) {
+        if (r != Z_OK && r != Z_BUF_ERROR) {
           ok = false;
+          break;
+        }
+        if (r == Z_BUF_ERROR && z.avail_in > 0 && z.avail_out > 0) {
+          ok = false;  // no progress although there is input and room
           break;
         }
       }
@@ -185,8 +197,9 @@ SimplePngResult DecodeSimplePng(std::string_view bytes, PngImage& image) {
     pos += 12 + static_cast<size_t>(length);
   }
   inflateEnd(&z);
-  if (!ok || !ended || produced != raw.size()) return SimplePngResult::Damaged;
-  if (!Unfilter(raw, result, bpp)) return SimplePngResult::Damaged;
+  // zlib's share of the decode, for the load trace (counted within "raster decode" as well).
+  if (traced) TLoadTrace::Add("inflate (within raster decode)", inflateMs);
+  if (!ok || !ended || y != result.height || filled != 0) return SimplePngResult::Damaged;
   image = std::move(result);
   return SimplePngResult::Decoded;
 }

@@ -8,11 +8,16 @@ namespace {
 thread_local uintptr_t gResponsiveWindow = 0;
 }  // namespace
 
-TResponsiveWaitScope::TResponsiveWaitScope(uintptr_t window) : previous_(gResponsiveWindow) {
+TResponsiveWaitScope::TResponsiveWaitScope(uintptr_t window) : previous_(gResponsiveWindow), window_(window) {
   gResponsiveWindow = window;
 }
 TResponsiveWaitScope::~TResponsiveWaitScope() { gResponsiveWindow = previous_; }
 uintptr_t TResponsiveWaitScope::Current() { return gResponsiveWindow; }
+void TResponsiveWaitScope::SetWindow(uintptr_t window) {
+  // Only the innermost scope stands for the thread's window.
+  if (gResponsiveWindow == window_) gResponsiveWindow = window;
+  window_ = window;
+}
 
 bool IsDirectlyStartable(std::string_view Program) {
   if (Program.size() < 4) return false;

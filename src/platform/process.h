@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -50,6 +51,11 @@ struct TRunControl {
   bool Cancelled = false;
   // Set when the time limit passed (or an ended program would not go): the program, still running.
   std::unique_ptr<TRunningProcess> Abandoned;
+  // Called once the program has started, before the wait: the caller's own work that does not
+  // need the program's result runs meanwhile. It may set ResponsiveWindow (a window it has just
+  // made). When it throws, the program is ended (Cancelled, or Abandoned if it would not go) and
+  // the exception passes on to the caller.
+  std::function<void(TRunControl&)> WhileRunning;
 };
 
 int32_t RunAndWait(const std::string& Program, const std::string& Parameters,
@@ -70,9 +76,12 @@ class TResponsiveWaitScope {
   TResponsiveWaitScope& operator=(const TResponsiveWaitScope&) = delete;
   // The window of the innermost scope on this thread; 0 when none.
   static uintptr_t Current();
+  // The window is made later than the scope (while the converter runs): from now on this one.
+  void SetWindow(uintptr_t window);
 
  private:
   uintptr_t previous_;
+  uintptr_t window_;
 };
 
 // Splits a command-line tail into arguments the way a Windows program's start-up code does, so a

@@ -148,6 +148,17 @@ int32_t RunAndWait(const std::string& Program, const std::string& Parameters,
     if (errno == 0) ::setpriority(PRIO_PROCESS, static_cast<id_t>(pid), mine - 5);
   }
 
+  if (Control && Control->WhileRunning) {
+    try {
+      Control->WhileRunning(*Control);
+    } catch (...) {
+      Control->Cancelled = true;
+      ::kill(pid, SIGKILL);
+      WaitBlocking(pid);
+      throw;
+    }
+  }
+
   if (TimeoutMs == 0) return WaitBlocking(pid);
   const int32_t code = WaitLimited(pid, TimeoutMs);
   if (code == kStillActive) {

@@ -172,6 +172,18 @@ int32_t RunAndWait(const std::string& Program, const std::string& Parameters,
   if (!process) return -1;
   start.End();
 
+  if (Control && Control->WhileRunning) {
+    try {
+      Control->WhileRunning(*Control);
+    } catch (...) {
+      Control->Cancelled = true;
+      TerminateProcess(process, 1);
+      if (WaitForSingleObject(process, kEndedExitMs) == WAIT_OBJECT_0) CloseHandle(process);
+      else Control->Abandoned = std::make_unique<TWinRunningProcess>(process);
+      throw;
+    }
+  }
+
   TTraceScope run("converter run");
   bool keepRunning = false;
   if (WaitsResponsively(Control)) {

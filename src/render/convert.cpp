@@ -183,6 +183,26 @@ std::optional<std::string> TConvertServices::FindProgramOnPath(const std::string
   return pictara::FindProgramOnPath(name);
 }
 
+namespace {
+thread_local TWhileConvertingScope* gWhileConverting = nullptr;
+}  // namespace
+
+TWhileConvertingScope::TWhileConvertingScope(std::function<void()> work)
+    : work_(std::move(work)), previous_(gWhileConverting) {
+  gWhileConverting = this;
+}
+
+TWhileConvertingScope::~TWhileConvertingScope() { gWhileConverting = previous_; }
+
+void TWhileConvertingScope::RunNow() {
+  // Taken out first: work that throws is not tried a second time.
+  if (std::function<void()> work = std::exchange(work_, nullptr)) work();
+}
+
+void TWhileConvertingScope::RunPending() {
+  if (gWhileConverting) gWhileConverting->RunNow();
+}
+
 TConvertServices& SystemConvertServices() {
   static TConvertServices services;
   return services;
@@ -316,8 +336,20 @@ std::string ConvertSvg(const std::string& FileName, Size RequestedSize, bool Use
   const uint32_t timeoutMs = static_cast<uint32_t>(settings.TimeOutSec) * 1000u;
   TRunControl control;
   if (settings.ResponsiveWait) control.ResponsiveWindow = TResponsiveWaitScope::Current();
-  services.RunAndWait(program, args, ExtractFilePath(program), TShowMode::Hidden,
-                      settings.HighPriority, timeoutMs, &control);
+  control.WhileRunning = [&settings](TRunControl& c) {
+    TWhileConvertingScope::RunPending();
+    // The window to keep alive may have been made just now.
+    if (settings.ResponsiveWait) c.ResponsiveWindow = TResponsiveWaitScope::Current();
+  };
+  try {
+    services.RunAndWait(program, args, ExtractFilePath(program), TShowMode::Hidden,
+                        settings.HighPriority, timeoutMs, &control);
+  } catch (...) {
+    // The work beside the converter failed and the converter was ended; one that would not go
+    // may still write its output.
+    if (control.Abandoned) LateOutputs().Add(std::move(control.Abandoned), output.Name());
+    throw;
+  }
   // Still running: whatever it writes from now on is deleted once it has exited.
   if (control.Abandoned) LateOutputs().Add(std::move(control.Abandoned), output.Name());
 

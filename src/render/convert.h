@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,6 +50,25 @@ class TConvertServices {
   virtual std::string PluginFolder();
   // Linux only: a program of that name on PATH (the real method answers nullopt on Windows).
   virtual std::optional<std::string> FindProgramOnPath(const std::string& name);
+};
+
+// While alive, the next conversion on this thread runs `work` once its converter has started and
+// before it waits for it: the viewer builds its windows meanwhile. Work that has not run when the
+// conversion returns (no converter was started, or a stand-in converted) is left to RunNow.
+class TWhileConvertingScope {
+ public:
+  explicit TWhileConvertingScope(std::function<void()> work);
+  ~TWhileConvertingScope();
+  TWhileConvertingScope(const TWhileConvertingScope&) = delete;
+  TWhileConvertingScope& operator=(const TWhileConvertingScope&) = delete;
+  // The work, unless it has run already.
+  void RunNow();
+  // For the converter: the work of the innermost scope on this thread, once.
+  static void RunPending();
+
+ private:
+  std::function<void()> work_;
+  TWhileConvertingScope* previous_;
 };
 
 // The services backed by the real system.

@@ -57,7 +57,7 @@ TImageBoxSetup ViewerImageBoxSetup(const TfmSVG& form, const TSettings& settings
 
 std::unique_ptr<TfmSVG> TfmSVG::CreateParented(const TViewerEnvironment& env, const std::string& FileName,
                                                uintptr_t& HandleResult, bool DarkMode) {
-  TTraceScope creation("window and control creation");
+  TTraceScope setup("viewer set-up");
   std::unique_ptr<TfmSVG> form(new TfmSVG());
   form->convert_ = env.Convert;
   if (!form->convert_) {
@@ -78,48 +78,59 @@ std::unique_ptr<TfmSVG> TfmSVG::CreateParented(const TViewerEnvironment& env, co
   // With RereadIni the file's current values apply to everything below, the load included.
   if (Settings().RereadIni && env.RereadSettings) env.RereadSettings();
 
+  // Everything the first conversion's size depends on is known before any window exists; the
+  // windows are made while the converter runs (BuildWindows).
   form->IsDarkMode = DarkMode;
   view.ApplyDarkMode(BottomBarLook(DarkMode));
-
-  form->imgMain = &view.CreateImageBox(ViewerImageBoxSetup(*form, Settings()));
-  TfmSVG* self = form.get();
-  imagebox::TZoomImageBox& box = form->imgMain->Box();
-  box.OnOptionsChange = [self] { self->ImageBoxOptionsChange(); };
-  box.OnMouseDown = [self](imagebox::MouseSender, MouseButton button, ShiftState, int32_t,
-                           int32_t) {
-    self->FormMouseDown(button);
-  };
-
-  // The chessboard is loaded now only when it shows from the start; otherwise at its first use.
-  if (Settings().BackgroundImage) form->LoadBackgroundPicture();
-
   // A layout that cannot be scaled still works at its designed size.
   try {
     view.ApplyLayout(ScaledFormLayout(view.ScreenPixelsPerInch()));
   } catch (...) {
   }
-
   view.SetBounds(PlaceOverLister(view.ListerGeometry(), env.Is64BitBuild));
 
   form->OpenWidth = Settings().OpenWidth;
   form->OpenHeight = Settings().OpenHeight;
-  creation.End();
+  setup.End();
   bool loaded = false;
   if (form->OpenWidth == kUseScrollBoxSize || form->OpenHeight == kUseScrollBoxSize) {
     // The first load fills the window; later loads keep asking for "the window size" (-1).
-    Size box = view.ScrollBoxClientSize();
+    const Size planned = view.ScrollBoxClientSize();
     struct TBackToMinusOne {
       TfmSVG& form;
       ~TBackToMinusOne() { form.OpenWidth = form.OpenHeight = kUseScrollBoxSize; }
     } backToMinusOne{*form};
-    form->OpenWidth = box.width;
-    form->OpenHeight = box.height;
+    form->OpenWidth = planned.width;
+    form->OpenHeight = planned.height;
     loaded = form->LoadSvg(FileName);
+    // The windows came out at another size than their layout promised: render again to fill them.
+    const Size made = view.ScrollBoxClientSize();
+    if (loaded && !(made == planned)) {
+      form->OpenWidth = made.width;
+      form->OpenHeight = made.height;
+      form->LoadSvg(FileName);
+    }
   } else {
     loaded = form->LoadSvg(FileName);
   }
+  form->BuildWindows();  // a load that failed before its converter started built nothing yet
   if (loaded) HandleResult = view.Handle();
   return form;
+}
+
+void TfmSVG::BuildWindows() {
+  if (windowsBuilt_) return;
+  windowsBuilt_ = true;
+  TTraceScope creation("window and control creation");
+  view_->CreateWindows();
+  imgMain = &view_->CreateImageBox(ViewerImageBoxSetup(*this, Settings()));
+  imagebox::TZoomImageBox& box = imgMain->Box();
+  box.OnOptionsChange = [this] { ImageBoxOptionsChange(); };
+  box.OnMouseDown = [this](imagebox::MouseSender, MouseButton button, ShiftState, int32_t, int32_t) {
+    FormMouseDown(button);
+  };
+  // The chessboard is loaded now only when it shows from the start; otherwise at its first use.
+  if (Settings().BackgroundImage) LoadBackgroundPicture();
 }
 
 TfmSVG::~TfmSVG() {
@@ -139,6 +150,11 @@ bool TfmSVG::LoadSvg(const std::string& FileName) {
   TBusyCursorScope hourglass(view_->Cursor());
   // The host's window thread stays alive while the converter runs; Esc gives up.
   TResponsiveWaitScope responsive(view_->Handle());
+  // A viewer being built makes its windows while its first converter runs.
+  TWhileConvertingScope meanwhile([this, &responsive] {
+    BuildWindows();
+    responsive.SetWindow(view_->Handle());
+  });
   // Kept apart until the load has succeeded: a status shown meanwhile (the wait answers messages
   // sent to the viewer) still tells of the picture shown.
   TStopWatch watch;
@@ -146,6 +162,7 @@ bool TfmSVG::LoadSvg(const std::string& FileName) {
   const TSettings& s = Settings();
   TRasterFile raster(convert_(Source, {OpenWidth, OpenHeight}, s.UseImageMagick, s.UseRSVGHelper, s.UseInkscape,
                               FDontResizeSmall, ImageWidthFromFile, ImageHeightFromFile));
+  meanwhile.RunNow();
   if (raster.Name().empty() || !FileExists(raster.Name())) return false;
   // Closed during the wait: the result is dropped (the raster file goes with `raster`).
   if (closeDeferred_ || view_->WindowDestroyed()) return false;
@@ -381,6 +398,8 @@ void TfmSVG::SetImageBackgroundColor(TColor c) { SetImageBackgroundColorOf(Setti
 void TfmSVG::SaveColorSettings() { saveColorSettings_(); }
 
 void TfmSVG::mnBackgroundColorClick() {
+  TRestoreOnExit<int> running(commandsRunning_);
+  ++commandsRunning_;
   const std::optional<TColor> chosen =
       view_->Dialogs().ExecuteColorDialog(GetBackgroundColor(), BackgroundCustomColors(Settings()));
   if (!chosen) return;
@@ -394,6 +413,8 @@ void TfmSVG::mnBackgroundColorClick() {
 }
 
 void TfmSVG::mnImageBackgroundColorClick() {
+  TRestoreOnExit<int> running(commandsRunning_);
+  ++commandsRunning_;
   const std::optional<TColor> chosen =
       view_->Dialogs().ExecuteColorDialog(GetImageBackgroundColor(), ImageBackgroundCustomColors(Settings()));
   if (!chosen) return;
@@ -447,19 +468,30 @@ void TfmSVG::mnCopyToClipboardClick() {
 
 void TfmSVG::mnConvertFileClick() {
   if (!imgMain) return;
+  TRestoreOnExit<int> running(commandsRunning_);
+  ++commandsRunning_;
   const bool magick = Settings().UseImageMagick;
   const std::optional<std::string> target =
       view_->Dialogs().ExecuteSaveDialog(ConvertFileSaveSetup(OpenedFileName, magick));
-  if (!target) return;
+  // Closed while a dialog was open: the viewer goes as soon as this command returns.
+  if (!target || closeDeferred_) return;
   const Picture& picture = imgMain->GetPicture();
   int32_t width = picture.Width();
   int32_t height = picture.Height();
   if (!SelectImageSize(width, height, ConvertFileFormatName(magick), view_->ScreenSize(), view_->Dialogs())) return;
+  if (closeDeferred_) return;
   TBusyCursorScope busy(view_->Cursor());
+  // The same wait as a load's: the host keeps painting, and Esc gives the conversion up (no file,
+  // reported as the failed conversion it is).
+  TResponsiveWaitScope responsive(view_->Handle());
   ConvertFileTo(convert_, OpenedFileName, {width, height}, Settings(), *target);
 }
 
-void TfmSVG::mnSourceClick() { view_->Dialogs().ShowSourceWindow(OpenedFileName); }
+void TfmSVG::mnSourceClick() {
+  TRestoreOnExit<int> running(commandsRunning_);
+  ++commandsRunning_;
+  view_->Dialogs().ShowSourceWindow(OpenedFileName);
+}
 
 void TfmSVG::WMSetFocus() {
   if (imgMain && !destroying_) imgMain->FocusIfPossible();

@@ -87,10 +87,11 @@ class TfmSVG {
   // The folder list is not touched.
   bool GlobalLoadNextImage(const std::string& FileName);
 
-  // A load is running. Its converter wait answers messages sent from other threads, so the host
-  // may try to close the viewer meanwhile: the viewer must then not be freed until the load has
+  // A load, or a command with a modal dialog or a conversion of its own, is running. The converter
+  // wait answers messages sent from other threads and a dialog runs a message loop, so the host
+  // may try to close the viewer meanwhile: the viewer must then not be freed until that frame has
   // returned (Loading() is false again).
-  bool Loading() const { return loading_; }
+  bool Loading() const { return loading_ || commandsRunning_ > 0; }
   // The viewer is to be torn down as soon as its load returns; that load shows nothing and reports
   // failure. A load asked for from now on fails at once.
   void DeferClose() { closeDeferred_ = true; }
@@ -187,6 +188,9 @@ class TfmSVG {
   TfmSVG() = default;
 
   std::unique_ptr<IViewerView> view_;
+  // The windows and the image box of a viewer being built; made while its first conversion runs.
+  void BuildWindows();
+  bool windowsBuilt_ = false;
   // Runs a key or gesture command.
   void RunCommand(TViewerCommand command);
 
@@ -194,6 +198,7 @@ class TfmSVG {
   bool destroying_ = false;
   bool shown_ = false;
   bool loading_ = false;
+  int commandsRunning_ = 0;
   bool closeDeferred_ = false;
   // Writes the colour settings after every change.
   void SaveColorSettings();

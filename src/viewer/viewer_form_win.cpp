@@ -154,8 +154,12 @@ const WindowClass& SpeedButtonClass();
 
 class TViewerWindow final : public IViewerView, public IListerWindow, public ICursor, public IImageBox {
  public:
-  TViewerWindow(TfmSVG& form, HWND lister) : form_(form), lister_(lister) {
-    hwnd_ = FormClass().Create(this, WS_CHILD | WS_MAXIMIZE, lister, Rect{}, 0, L"Pictara");
+  TViewerWindow(TfmSVG& form, HWND lister) : form_(form), lister_(lister) {}
+
+  void CreateWindows() override {
+    if (hwnd_ || windowsMade_) return;
+    windowsMade_ = true;
+    hwnd_ = FormClass().Create(this, WS_CHILD | WS_MAXIMIZE, lister_, Rect{}, 0, L"Pictara");
     if (!hwnd_) throw std::runtime_error("Cannot create the viewer window");
     dialogs_.SetOwner(hwnd_);
     try {
@@ -166,9 +170,12 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
       panInfo_ = CreateChild(PanelClass(), child, panBottom_, idPanInfo);
       sbtPrev_ = CreateChild(SpeedButtonClass(), WS_CHILD | WS_VISIBLE, panButtons_, idSbtPrev);
       sbtNext_ = CreateChild(SpeedButtonClass(), WS_CHILD | WS_VISIBLE, panButtons_, idSbtNext);
-      ApplyLayout(layout_);
+      SetWindowPos(hwnd_, nullptr, bounds_.left, bounds_.top, bounds_.Width(), bounds_.Height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      Relayout();
     } catch (...) {
-      // No destructor runs for a half-built object: its windows must not outlive it.
+      // The windows of a half-built form must not outlive the call that failed.
+      destroyingItself_ = true;
       DestroyWindow(hwnd_);
       throw;
     }
@@ -197,7 +204,7 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   void FormDestroyed() {
     hwnd_ = scrollBox1_ = panBottom_ = panButtons_ = panInfo_ = sbtPrev_ = sbtNext_ = imgMain_ = nullptr;
   }
-  bool WindowDestroyed() const override { return destroyedFromOutside_ || !hwnd_; }
+  bool WindowDestroyed() const override { return destroyedFromOutside_ || (windowsMade_ && !hwnd_); }
 
   // IViewerView ------------------------------------------------------------------------------
   IListerWindow& Lister() override { return *this; }
@@ -274,11 +281,18 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   }
 
   void SetBounds(const Rect& b) override {
+    bounds_ = b;
+    if (!hwnd_) return;
     SetWindowPos(hwnd_, nullptr, b.left, b.top, b.Width(), b.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
     Relayout();
   }
 
   Size ScrollBoxClientSize() const override {
+    if (!scrollBox1_) {
+      // Before the windows exist: where the layout will put ScrollBox1 (Relayout does the same).
+      const Rect box = PlaceBottomBar(layout_, {bounds_.Width(), bounds_.Height()}, buttonsVisible_).ScrollBox;
+      return {box.Width(), box.Height()};
+    }
     RECT r{};
     GetClientRect(scrollBox1_, &r);
     return {r.right - r.left, r.bottom - r.top};
@@ -600,6 +614,8 @@ class TViewerWindow final : public IViewerView, public IListerWindow, public ICu
   HWND sbtNext_ = nullptr;
   TBottomBarLook look_;
   TFormLayout layout_;
+  Rect bounds_{};
+  bool windowsMade_ = false;
   TGdiObject font_;
   std::string status_ = "Info";
   bool destroyedFromOutside_ = false;

@@ -133,8 +133,13 @@ class IViewerView {
   virtual IListerWindow& Lister() = 0;
   virtual ICursor& Cursor() = 0;
 
-  // The window handle handed to the host.
+  // The window handle handed to the host; 0 until CreateWindows.
   virtual uintptr_t Handle() const = 0;
+
+  // Makes the form's window and its controls. Until then the view only keeps what it is given
+  // (dark mode, layout, bounds) and answers ScrollBoxClientSize from the layout, so the first
+  // conversion can start before any window exists.
+  virtual void CreateWindows() {}
 
   virtual void ApplyDarkMode(const TBottomBarLook& look) = 0;
   // Creates imgMain inside ScrollBox1, filling it, configured from `setup`.

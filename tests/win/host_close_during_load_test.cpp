@@ -154,5 +154,60 @@ TEST_F(CloseDuringLoad, ClosedDuringAReloadCommandFreesTheViewerFromTheMessageLo
   }
 }
 
+// The same for a command's modal dialog: its message loop answers the host's close (here
+// ListCloseWindow alone, the Lister stays), and the viewer under the dialog must live on until
+// the command has returned; then the host's loop frees it.
+constexpr UINT kHostClosesViewer = WM_APP + 8;
+LRESULT CALLBACK ListCloseWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kHostClosesViewer) {
+    CloseViewerWindow(gViewer);
+    return 0;
+  }
+  return CallWindowProcW(gListerProc, window, message, wParam, lParam);
+}
+
+BOOL CALLBACK FindColourDialog(HWND w, LPARAM found) {
+  wchar_t cls[16] = {};
+  GetClassNameW(w, cls, 16);
+  if (IsWindowVisible(w) && std::wstring(cls) == L"#32770") {
+    *reinterpret_cast<HWND*>(found) = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+TEST_F(CloseDuringLoad, ClosedUnderACommandsDialogFreesTheViewerAfterTheCommand) {
+  tb::ListerWindow lister({.file = kSvgW});
+  HWND viewer = ShownViewer(lister);
+  ASSERT_NE(viewer, nullptr);
+  TfmSVG* form = ViewerLinkOf(viewer)->Form;
+  gViewer = viewer;
+  gListerProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(lister.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListCloseWindowProc)));
+  const HWND target = lister.Handle();
+  const DWORD thread = GetCurrentThreadId();
+  std::atomic<bool> closed{false};
+  std::thread other([&] {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 400 && !dialog; ++i) {
+      EnumThreadWindows(thread, &FindColourDialog, reinterpret_cast<LPARAM>(&dialog));
+      if (!dialog) Sleep(25);
+    }
+    if (!dialog) return;
+    DWORD_PTR result = 0;
+    closed = SendMessageTimeoutW(target, kHostClosesViewer, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
+    Sleep(200);  // the reap timer fires inside the dialog's loop meanwhile
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  form->mnBackgroundColorClick();
+  other.join();
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(OwnedViewerCount(), 1u) << "not freed under the dialog";
+  for (int i = 0; i < 100 && OwnedViewerCount() > 0; ++i) tb::PumpMessages(20);
+  EXPECT_EQ(OwnedViewerCount(), 0u);
+  EXPECT_FALSE(IsWindow(viewer));
+  EXPECT_TRUE(lister.Exists());
+}
+
 }  // namespace
 }  // namespace pictara

@@ -536,5 +536,46 @@ TEST(NewTempFileName, DrawsUntilTheNameIsFree) {
   for (int i = 0; i < 1000; ++i) EXPECT_LT(RandomBelow(999999), 999999u);
 }
 
+// The viewer builds its windows while its first converter runs: the work handed to the conversion
+// runs once, after the converter has started and before it is waited for; work that fails ends
+// the converter, leaves no file behind and passes its error on.
+TEST_F(ConvertTest, WorkBesideTheConverterRunsWhileItRuns) {
+  const std::string go = Work() + "go";
+  // Writes its output only once the work has run (it waits for the file the work makes); a second
+  // run of the work would find the file there already.
+  settings_.RSVGPath = Script("waits-for-go", "while [ ! -e \"" + go +
+                                                  "\" ]; do sleep 0.01; done; for last; do :; done; echo x > \"$last\"");
+  int runs = 0;
+  {
+    TWhileConvertingScope meanwhile([&] {
+      ++runs;
+      EXPECT_TRUE(WriteFileBytes(go, "go"));
+    });
+    const Result r = Convert(kFixtures + "rect200x100.svg", {10, 10});
+    EXPECT_FALSE(r.output.empty()) << "the converter saw the work done while it ran";
+    meanwhile.RunNow();
+    EXPECT_EQ(runs, 1);
+  }
+  {
+    // No conversion (no program): the work is left for RunNow.
+    settings_.RSVGPath = Work() + "missing";
+    TWhileConvertingScope meanwhile([&] { ++runs; });
+    EXPECT_TRUE(Convert(kFixtures + "rect200x100.svg", {10, 10}).output.empty());
+    EXPECT_EQ(runs, 1);
+    meanwhile.RunNow();
+    EXPECT_EQ(runs, 2);
+  }
+  {
+    DeleteFileName(go);
+    settings_.RSVGPath = Script("waits-for-go", "while [ ! -e \"" + go + "\" ]; do sleep 0.01; done");
+    TWhileConvertingScope meanwhile([] { throw std::runtime_error("no windows"); });
+    int32_t w = 0, h = 0;
+    EXPECT_THROW(ConvertSvg(kFixtures + "rect200x100.svg", {10, 10}, false, true, false, false, w, h, settings_, services_),
+                 std::runtime_error)
+        << "the converter, waiting for a file nobody makes, was ended rather than waited for";
+    // TearDown checks that no file of ours is left.
+  }
+}
+
 }  // namespace
 }  // namespace pictara

@@ -84,21 +84,29 @@ struct FakeDialogs : IViewerDialogs {
   // Acts on the model as a user would before OK; no action set: cancel.
   std::function<bool(TfmSize&)> sizeAnswer;
   std::vector<std::string> sourceWindows;
+  // Runs inside every dialog, as the messages its modal loop dispatches would.
+  std::function<void()> whileOpen;
 
   std::optional<TColor> ExecuteColorDialog(TColor color, const std::vector<std::string>& custom) override {
     colorDialogs.push_back({color, custom});
+    if (whileOpen) whileOpen();
     return colorAnswer;
   }
   std::optional<std::string> ExecuteSaveDialog(const TSaveDialogSetup& setup) override {
     saveDialogs.push_back(setup);
+    if (whileOpen) whileOpen();
     return saveAnswer;
   }
   bool ExecuteSizeDialog(TfmSize& dialog) override {
+    if (whileOpen) whileOpen();
     const bool ok = sizeAnswer ? sizeAnswer(dialog) : false;
     sizeDialogs.push_back(dialog);
     return ok;
   }
-  void ShowSourceWindow(const std::string& fileName) override { sourceWindows.push_back(fileName); }
+  void ShowSourceWindow(const std::string& fileName) override {
+    if (whileOpen) whileOpen();
+    sourceWindows.push_back(fileName);
+  }
 };
 
 // The clipboard's calls in order; any step can be made to fail.

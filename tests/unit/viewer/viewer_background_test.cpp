@@ -289,5 +289,31 @@ TEST_F(ViewerBackground, ConvertErrorWhenTheRendererMakesNothing) {
   EXPECT_FALSE(PathExists(dir_ + "never.png"));
 }
 
+// A host's close that arrives while a command's dialog is open (its modal loop dispatches the
+// host's messages) must not free the viewer under the dialog: the viewer counts as busy until the
+// command returns, and Convert File renders nothing for a viewer on its way out.
+TEST_F(ViewerBackground, ACloseDuringACommandsDialogWaitsForTheCommand) {
+  const uint32_t kCommands[] = {mcBackgroundColor, mcImageBackgroundColor, mcConvertFile, mcSource};
+  for (uint32_t command : kCommands) {
+    SCOPED_TRACE(command);
+    auto form = Open();
+    test::FakeDialogs& dialogs = Dialogs(*form);
+    dialogs.saveAnswer = dir_ + "closed.png";
+    dialogs.sizeAnswer = [](TfmSize&) { return true; };
+    int open = 0;
+    dialogs.whileOpen = [&] {
+      ++open;
+      EXPECT_TRUE(form->Loading()) << "busy while the dialog is on the stack";
+      form->DeferClose();
+    };
+    EXPECT_FALSE(form->Loading());
+    form->MenuCommand(command);
+    EXPECT_EQ(open, 1) << "no second dialog after the close";
+    EXPECT_FALSE(form->Loading()) << "free to go once the command has returned";
+    EXPECT_TRUE(form->CloseDeferred());
+    EXPECT_FALSE(PathExists(dir_ + "closed.png"));
+  }
+}
+
 }  // namespace
 }  // namespace pictara
