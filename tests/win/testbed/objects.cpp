@@ -29,9 +29,26 @@ size_t LiveGdiObjectsInWineTable() {
 #pragma GCC diagnostic ignored "-Warray-bounds"
   const auto* peb = reinterpret_cast<const uint8_t*>(NtCurrentTeb()->ProcessEnvironmentBlock);
 #pragma GCC diagnostic pop
-  const size_t offset = sizeof(void*) == 8 ? 0xF8 : 0x94;
   const uint8_t* table = nullptr;
-  std::memcpy(&table, peb + offset, sizeof(table));
+  if constexpr (sizeof(void*) == 8) {
+    std::memcpy(&table, peb + 0xF8, sizeof(table));
+  } else {
+    // A 32-bit process on 64-bit Wine: the table's address is in the 64-bit environment block,
+    // reached through the 64-bit thread block whose address the 32-bit one keeps at 0xF70.
+    uint32_t teb64 = 0;
+    std::memcpy(&teb64, reinterpret_cast<const uint8_t*>(NtCurrentTeb()) + 0xF70, sizeof(teb64));
+    uint64_t address = 0;
+    if (teb64) {
+      uint64_t peb64 = 0;
+      std::memcpy(&peb64, reinterpret_cast<const uint8_t*>(uintptr_t{teb64}) + 0x60, sizeof(peb64));
+      if (peb64) std::memcpy(&address, reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(peb64)) + 0xF8, sizeof(address));
+    } else {
+      uint32_t own = 0;
+      std::memcpy(&own, peb + 0x94, sizeof(own));
+      address = own;
+    }
+    table = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(address));
+  }
   if (!table) return 0;
   constexpr size_t kEntries = 0x10000, kEntrySize = 24, kTypeByte = 14;
   size_t live = 0;
