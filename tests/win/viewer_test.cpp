@@ -26,12 +26,6 @@ const std::wstring kWide = tb::FixturePath("viewer/wide2000x1000.svg");
 const std::wstring kBroken = tb::FixturePath("viewer/broken.svg");
 
 
-BOOL CALLBACK CollectWindow(HWND w, LPARAM p) {
-  reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
-  return TRUE;
-}
-
-
 HWND ImageBoxOf(HWND viewer) {
   for (HWND w : Descendants(viewer))
     if (ClassOf(w) == L"PictaraZoomImageBox") return w;
@@ -439,31 +433,6 @@ TEST_F(ViewerTest, RightClickOnTheBottomBarOpensNoMenu) {
   plugin.ListCloseWindow(viewer);
 }
 
-// Counts of this process's GDI and USER objects. Wine answers GetGuiResources with 0, so there
-// the windows of this thread and the next free GDI handle stand in: a leaked GDI object keeps its
-// slot, so the handle a new object gets moves on.
-struct ObjectCounts {
-  DWORD gdi = 0, user = 0;
-  size_t windows = 0;
-  uintptr_t gdiSlot = 0;
-};
-
-ObjectCounts CountObjects() {
-  ObjectCounts c;
-  c.gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  c.user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-  std::vector<HWND> windows;
-  EnumThreadWindows(GetCurrentThreadId(), &CollectWindow, reinterpret_cast<LPARAM>(&windows));
-  c.windows = windows.size();
-  for (HWND w : windows) c.windows += Descendants(w).size();
-  // Many objects at once, so the highest handle reflects how far the table is used.
-  std::vector<HGDIOBJ> probes;
-  for (int i = 0; i < 64; ++i) probes.push_back(CreateSolidBrush(RGB(i, 0, 0)));
-  for (HGDIOBJ o : probes) c.gdiSlot = std::max(c.gdiSlot, reinterpret_cast<uintptr_t>(o) & 0xFFFF);
-  for (HGDIOBJ o : probes) DeleteObject(o);
-  return c;
-}
-
 TEST_F(ViewerTest, TwoHundredOpenCloseCyclesLeaveNoWindowFileOrObjectBehind) {
   tb::ListerWindow lister({.file = kShapes});
   auto cycle = [&] {
@@ -480,10 +449,10 @@ TEST_F(ViewerTest, TwoHundredOpenCloseCyclesLeaveNoWindowFileOrObjectBehind) {
   // The first viewer loads what every later one shares (glyphs, classes, fonts).
   for (int i = 0; i < 3; ++i) cycle();
   tb::PumpMessages();
-  const ObjectCounts before = CountObjects();
+  const tb::ObjectCounts before = tb::CountObjects();
   for (int i = 0; i < 200 && !HasFatalFailure(); ++i) cycle();
   tb::PumpMessages();
-  const ObjectCounts after = CountObjects();
+  const tb::ObjectCounts after = tb::CountObjects();
   EXPECT_EQ(after.windows, before.windows);
   // The system's own counts only where it keeps them: Wine answers 0, which could never fail.
   if (before.gdi != 0 || before.user != 0) {
@@ -491,10 +460,11 @@ TEST_F(ViewerTest, TwoHundredOpenCloseCyclesLeaveNoWindowFileOrObjectBehind) {
     EXPECT_LE(after.user, before.user);
   }
   EXPECT_LE(after.gdiSlot, before.gdiSlot + 8) << "GDI handles in use grew from " << before.gdiSlot;
+  EXPECT_LE(after.gdiLive, before.gdiLive + 8) << "live GDI objects grew from " << before.gdiLive;
   std::printf("objects before/after 200 cycles: GetGuiResources GDI %lu/%lu USER %lu/%lu, windows %zu/%zu, "
-              "highest GDI slot %zu/%zu\n",
+              "highest GDI slot %zu/%zu, live GDI objects %zu/%zu\n",
               before.gdi, after.gdi, before.user, after.user, before.windows, after.windows,
-              static_cast<size_t>(before.gdiSlot), static_cast<size_t>(after.gdiSlot));
+              static_cast<size_t>(before.gdiSlot), static_cast<size_t>(after.gdiSlot), before.gdiLive, after.gdiLive);
 }
 
 }  // namespace

@@ -230,6 +230,19 @@ inline std::vector<HWND> Descendants(HWND parent) {
   return out;
 }
 
+// ---- Objects of this process -------------------------------------------------------------------
+
+// What a leak would make grow. Wine answers GetGuiResources with 0; there `gdiLive` is read from
+// its handle table instead, and `gdiSlot` is the highest handle slot a burst of new objects gets
+// (a leaked object keeps its slot, so the slots handed out move on).
+struct ObjectCounts {
+  DWORD gdi = 0, user = 0;  // GetGuiResources
+  size_t windows = 0;       // this thread's windows, children included
+  size_t gdiLive = 0;       // GDI objects alive in this process (0: not known)
+  uintptr_t gdiSlot = 0;
+};
+ObjectCounts CountObjects();
+
 // ---- Message boxes -----------------------------------------------------------------------------
 
 // While it lives, every message box (or other standard dialog) shown on this thread is recorded and
