@@ -71,7 +71,12 @@ std::vector<Line> SplitLines(std::string_view text) {
   while (pos < text.size()) {
     const size_t lf = text.find('\n', pos);
     if (lf == std::string_view::npos) {
-      lines.push_back({text.substr(pos), {}});
+      // A CR at the very end is the first half of a line end cut short, not part of the line.
+      const std::string_view last = text.substr(pos);
+      if (last.back() == '\r')
+        lines.push_back({last.substr(0, last.size() - 1), last.substr(last.size() - 1)});
+      else
+        lines.push_back({last, {}});
       break;
     }
     const size_t textEnd = (lf > pos && text[lf - 1] == '\r') ? lf - 1 : lf;
@@ -101,7 +106,7 @@ std::string SetKeysInText(std::string_view text, std::string_view section, const
   std::vector<Line> lines = SplitLines(text);
   std::string_view eol = "\r\n";
   for (const Line& l : lines) {
-    if (!l.End.empty()) {
+    if (!l.End.empty() && l.End != "\r") {
       eol = l.End;
       break;
     }
@@ -153,8 +158,9 @@ std::string SetKeysInText(std::string_view text, std::string_view section, const
   out.reserve(text.size() + 64 * entries.size());
   for (size_t i = 0; i < lines.size(); ++i) {
     out += lines[i].Text;
-    // A last line without a line end gets one when something now follows it.
-    out += (lines[i].End.empty() && i + 1 < lines.size()) ? eol : lines[i].End;
+    // A last line without a whole line end gets one when something now follows it.
+    const bool cutShort = lines[i].End.empty() || lines[i].End == "\r";
+    out += (cutShort && i + 1 < lines.size()) ? eol : lines[i].End;
   }
   return out;
 }

@@ -82,13 +82,21 @@ TEST(SetIniKeys, ReplacesAddsAndKeepsEverythingElse) {
        "[Setup]\nBackgroundImage=1\nBackgroundImage=0\nBackgroundColor=$00FFFFFF\n"},
       {"8-bit bytes elsewhere untouched", "[Setup]\nRSVGPath=c:\\caf\xE9\\r.exe\n",
        "[Setup]\nRSVGPath=c:\\caf\xE9\\r.exe\nBackgroundColor=$00FFFFFF\nBackgroundImage=1\n"},
+      // A file cut inside its last CR LF: the CR ends the line, so a header there stays a header
+      // for the reader and the writer alike (found by fuzzing: the keys went into that section).
+      {"last line ends in a lone CR", "[Setup]\nA=1\n[Other]\r",
+       "[Setup]\nA=1\nBackgroundColor=$00FFFFFF\nBackgroundImage=1\n[Other]\r"},
+      {"lone CR after the section's last entry", "[Setup]\r\nA=1\r",
+       "[Setup]\r\nA=1\r\nBackgroundColor=$00FFFFFF\r\nBackgroundImage=1\r\n"},
       {"UTF-8 mark kept", "\xEF\xBB\xBF[Setup]\n", "\xEF\xBB\xBF[Setup]\nBackgroundColor=$00FFFFFF\nBackgroundImage=1\n"},
       {"UTF-16 stays UTF-16", Utf16Le(u"[Setup]\r\nRSVGPath=\u0416\r\n"),
        Utf16Le(u"[Setup]\r\nRSVGPath=\u0416\r\nBackgroundColor=$00FFFFFF\r\nBackgroundImage=1\r\n")},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(SetIniKeys(c.before, "Setup", entries), c.after);
+    const std::string after = SetIniKeys(c.before, "Setup", entries);
+    EXPECT_EQ(after, c.after);
+    EXPECT_EQ(TIniText::FromFileBytes(after).Value("Setup", "BackgroundImage"), "1");
   }
 }
 
