@@ -71,12 +71,12 @@ std::vector<Line> SplitLines(std::string_view text) {
   while (pos < text.size()) {
     const size_t lf = text.find('\n', pos);
     if (lf == std::string_view::npos) {
-      // A CR at the very end is the first half of a line end cut short, not part of the line.
+      // CRs at the very end are a line end cut short, not part of the line: the line must read the
+      // same once a whole line end follows it.
       const std::string_view last = text.substr(pos);
-      if (last.back() == '\r')
-        lines.push_back({last.substr(0, last.size() - 1), last.substr(last.size() - 1)});
-      else
-        lines.push_back({last, {}});
+      size_t keep = last.size();
+      while (keep > 0 && last[keep - 1] == '\r') --keep;
+      lines.push_back({last.substr(0, keep), last.substr(keep)});
       break;
     }
     const size_t textEnd = (lf > pos && text[lf - 1] == '\r') ? lf - 1 : lf;
@@ -106,7 +106,7 @@ std::string SetKeysInText(std::string_view text, std::string_view section, const
   std::vector<Line> lines = SplitLines(text);
   std::string_view eol = "\r\n";
   for (const Line& l : lines) {
-    if (!l.End.empty() && l.End != "\r") {
+    if (l.End.find('\n') != std::string_view::npos) {
       eol = l.End;
       break;
     }
@@ -159,7 +159,7 @@ std::string SetKeysInText(std::string_view text, std::string_view section, const
   for (size_t i = 0; i < lines.size(); ++i) {
     out += lines[i].Text;
     // A last line without a whole line end gets one when something now follows it.
-    const bool cutShort = lines[i].End.empty() || lines[i].End == "\r";
+    const bool cutShort = lines[i].End.find('\n') == std::string_view::npos;
     out += (cutShort && i + 1 < lines.size()) ? eol : lines[i].End;
   }
   return out;

@@ -86,6 +86,8 @@ TEST(SetIniKeys, ReplacesAddsAndKeepsEverythingElse) {
       // for the reader and the writer alike (found by fuzzing: the keys went into that section).
       {"last line ends in a lone CR", "[Setup]\nA=1\n[Other]\r",
        "[Setup]\nA=1\nBackgroundColor=$00FFFFFF\nBackgroundImage=1\n[Other]\r"},
+      {"two CRs at the end of a header", "[Setup]\nA=1\n[p]\r\r",
+       "[Setup]\nA=1\nBackgroundColor=$00FFFFFF\nBackgroundImage=1\n[p]\r\r"},
       {"lone CR after the section's last entry", "[Setup]\r\nA=1\r",
        "[Setup]\r\nA=1\r\nBackgroundColor=$00FFFFFF\r\nBackgroundImage=1\r\n"},
       {"UTF-8 mark kept", "\xEF\xBB\xBF[Setup]\n", "\xEF\xBB\xBF[Setup]\nBackgroundColor=$00FFFFFF\nBackgroundImage=1\n"},
