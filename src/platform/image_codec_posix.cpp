@@ -1,6 +1,7 @@
 // libpng for PNG; BMP through the portable reader (image_codec_bmp.cpp).
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -29,6 +30,8 @@ void OnPngError(png_structp png, png_const_charp msg) {
 
 void OnPngWarning(png_structp, png_const_charp) {}
 
+constexpr png_alloc_size_t kMostChunkMemory = 8u << 20;
+
 void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
   auto* state = static_cast<ReadState*>(png_get_io_ptr(png));
   if (count > state->bytes.size() - state->pos) png_error(png, "Unexpected end of PNG data");
@@ -44,9 +47,14 @@ void SetError(std::string* error, const std::string& message) {
 // alive across the jump (the image is owned by the caller's frame).
 bool DecodeInto(png_structp png, png_infop info, PngImage& image) {
   if (setjmp(png_jmpbuf(png))) return false;
+  const ReadState& state = *static_cast<ReadState*>(png_get_error_ptr(png));
   png_set_read_fn(png, png_get_error_ptr(png), ReadFromMemory);
   // Pictures of any size the format allows; memory is checked in Allocate.
   png_set_user_limits(png, 0x7fffffff, 0x7fffffff);
+  // libpng takes the memory for a chunk's data as its length field claims, before reading it: a
+  // header of a few hundred bytes could ask for 2 GB. No chunk is longer than the file, and what
+  // libpng inflates from a compressed one (a colour profile, a text) needs no more than 8 MB.
+  png_set_chunk_malloc_max(png, std::max<png_alloc_size_t>(kMostChunkMemory, state.bytes.size()));
   png_read_info(png, info);
   png_uint_32 w = 0, h = 0;
   int depth = 0, type = 0, interlace = 0;
@@ -119,6 +127,10 @@ std::optional<PngImage> DecodePng(std::string_view bytes, std::string* error) {
   }
   if (!PngDataCanFillPicture(bytes)) {
     SetError(error, "Invalid PNG file: less image data than its size needs");
+    return std::nullopt;
+  }
+  if (!PngChunksFitFile(bytes)) {
+    SetError(error, "Invalid PNG file: a chunk runs past the end of the file");
     return std::nullopt;
   }
   ReadState state{bytes, 0, {}};

@@ -103,6 +103,20 @@ bool PngDataCanFillPicture(std::string_view bytes) {
   return rowBytes <= most / height;
 }
 
+bool PngChunksFitFile(std::string_view bytes) {
+  static const uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+  const auto* d = reinterpret_cast<const uint8_t*>(bytes.data());
+  if (bytes.size() < 8 || std::memcmp(d, kSignature, 8) != 0) return true;
+  size_t pos = 8;
+  while (pos + 8 <= bytes.size()) {
+    const uint64_t length = Be32(d + pos);
+    if (IsType(d + pos + 4, "IEND")) break;
+    if (length > bytes.size() - pos - 8) return IsType(d + pos + 4, "IDAT");
+    pos += 12 + static_cast<size_t>(length);
+  }
+  return true;
+}
+
 SimplePngResult DecodeSimplePng(std::string_view bytes, PngImage& image) {
   static const uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
   const auto* d = reinterpret_cast<const uint8_t*>(bytes.data());

@@ -23,4 +23,11 @@ SimplePngResult DecodeSimplePng(std::string_view bytes, PngImage& image);
 // picture's memory is taken. True for anything that is no PNG with a header: the decoder decides.
 bool PngDataCanFillPicture(std::string_view bytes);
 
+// False when a chunk other than image data, before the end chunk, claims more bytes than the file
+// has after it. A decoder that takes a chunk's memory before reading it would otherwise ask for
+// what the length field says (up to 2 GB) for a file of a few hundred bytes; such a file cannot be
+// read whole anyway. A cut-short image data chunk is left to the decoder, which streams it. True
+// for anything that is no PNG.
+bool PngChunksFitFile(std::string_view bytes);
+
 }  // namespace pictara

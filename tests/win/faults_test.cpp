@@ -177,11 +177,7 @@ bool WriteBytes(const std::wstring& file, const std::string& bytes) {
   return ok;
 }
 
-HWND ImageBoxOf(HWND viewer) {
-  for (HWND w : tb::Descendants(viewer))
-    if (tb::ClassOf(w) == L"PictaraZoomImageBox") return w;
-  return nullptr;
-}
+using pictara::testbed::ImageBoxOf;
 
 std::wstring StatusOf(HWND viewer) {
   for (HWND w : tb::Descendants(viewer))

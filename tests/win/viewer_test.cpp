@@ -26,11 +26,7 @@ const std::wstring kWide = tb::FixturePath("viewer/wide2000x1000.svg");
 const std::wstring kBroken = tb::FixturePath("viewer/broken.svg");
 
 
-HWND ImageBoxOf(HWND viewer) {
-  for (HWND w : Descendants(viewer))
-    if (ClassOf(w) == L"PictaraZoomImageBox") return w;
-  return nullptr;
-}
+using pictara::testbed::ImageBoxOf;
 
 // The status panel: the one control of the bottom bar that holds the status text.
 std::wstring StatusOf(HWND viewer) {

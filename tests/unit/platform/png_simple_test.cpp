@@ -107,5 +107,36 @@ TEST(SimplePng, ClaimedSizeIsHeldAgainstWhatTheDataCanGive) {
   EXPECT_TRUE(PngDataCanFillPicture("not a png"));
 }
 
+// A chunk's length field is not trusted with memory: a text chunk claiming 2 GB in a file of a few
+// hundred bytes is refused before any decoder sees it (libpng would take the 2 GB first). Image data
+// cut short stays the decoder's to judge, and chunks after the end chunk do not matter.
+TEST(SimplePng, ChunkLongerThanTheFileIsRefusedBeforeDecoding) {
+  const std::string png = testing::MakePng(4, 4, 6, testing::ZeroRows(16, 4));
+  const size_t iend = png.size() - 12;
+  auto withChunkAt = [&](size_t at, const std::string& chunk) { return png.substr(0, at) + chunk + png.substr(at); };
+  const std::string lyingText = std::string("\x7e\0\0\0tEXt", 8) + "Comment";
+  struct Case {
+    const char* what;
+    std::string bytes;
+    bool fits;
+  } const kCases[] = {
+      {"whole file", png, true},
+      {"text chunk claiming 2 GB", withChunkAt(33, lyingText), false},
+      {"the same after the image data", withChunkAt(iend, lyingText), false},
+      {"after the end chunk", png + lyingText, true},
+      {"image data cut short", png.substr(0, 33 + 8 + 5), true},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(PngChunksFitFile(c.bytes), c.fits);
+    if (!c.fits) {
+      std::string error;
+      EXPECT_FALSE(DecodePng(c.bytes, &error));
+      EXPECT_EQ(error, "Invalid PNG file: a chunk runs past the end of the file");
+    }
+  }
+  EXPECT_TRUE(PngChunksFitFile("not a png"));
+}
+
 }  // namespace
 }  // namespace pictara

@@ -30,11 +30,7 @@ namespace {
 constexpr int kTimeOutSec = 10;
 constexpr int kThumbnailBox = 128;
 
-HWND ImageBoxOf(HWND viewer) {
-  for (HWND w : tb::Descendants(viewer))
-    if (tb::ClassOf(w) == L"PictaraZoomImageBox") return w;
-  return nullptr;
-}
+using pictara::testbed::ImageBoxOf;
 
 std::wstring StatusOf(HWND viewer) {
   for (HWND w : tb::Descendants(viewer))

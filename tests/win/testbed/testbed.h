@@ -230,6 +230,13 @@ inline std::vector<HWND> Descendants(HWND parent) {
   return out;
 }
 
+// The viewer's image box (the zoomable picture control), or null when it has none.
+inline HWND ImageBoxOf(HWND viewer) {
+  for (HWND w : Descendants(viewer))
+    if (ClassOf(w) == L"PictaraZoomImageBox") return w;
+  return nullptr;
+}
+
 // ---- Objects of this process -------------------------------------------------------------------
 
 // What a leak would make grow. Wine answers GetGuiResources with 0; there `gdiLive` is read from
