@@ -11,6 +11,7 @@
 #include <zlib.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -159,7 +160,7 @@ TEST_F(FaultTest, HarmfulConverterOutputFailsQuietlyAndLeavesNothing) {
       }
       // What could not be deleted while it was held open is deleted once it can be: by a later
       // conversion or, here, when the plug-in unloads.
-      if (c.holds) EXPECT_TRUE(WaitUntilGone(exe));
+      if (c.holds) { EXPECT_TRUE(WaitUntilGone(exe)); }
     }
     EXPECT_TRUE(WaitUntilGone(exe));
     EXPECT_TRUE(FilesOfOurs(temp_).empty()) << "after unloading";
@@ -191,8 +192,14 @@ TEST_F(FaultTest, TemporaryFolderMissingOrUnwritableGivesNoPicture) {
   tb::Plugin plugin;
   ASSERT_TRUE(plugin.Loaded()) << plugin.Problem();
   // /proc cannot be written even by root, as which the tests may run (read-only attributes and
-  // permissions would not hold then).
-  for (const std::wstring& folder : {temp_ + L"missing\\", std::wstring(L"Z:\\proc\\")}) {
+  // permissions would not hold then). A full folder is a small file system that the test script
+  // mounts and fills (PICTARA_FULL_FOLDER): a name can still be made there, but no converter
+  // output fits.
+  std::vector<std::wstring> folders = {temp_ + L"missing\\", L"Z:\\proc\\"};
+  const char* full = getenv("PICTARA_FULL_FOLDER");
+  if (full && *full) folders.push_back(tb::UnixPathToWindows(full) + L"\\");
+  else std::printf("note: PICTARA_FULL_FOLDER not set, no full temporary folder tried\n");
+  for (const std::wstring& folder : folders) {
     SCOPED_TRACE(Utf8(folder));
     UseTemp(folder);
     tb::MessageBoxWatcher boxes;
@@ -202,6 +209,7 @@ TEST_F(FaultTest, TemporaryFolderMissingOrUnwritableGivesNoPicture) {
     EXPECT_TRUE(lister.Children().empty());
     tb::PumpMessages();
     EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_TRUE(FilesOfOurs(folder).empty());
   }
   UseTemp(temp_);
   ExpectTheHostStillWorks();
@@ -482,14 +490,14 @@ TEST_F(FaultTest, HostileDrawingsThroughViewerNextFileAndThumbnail) {
     else ASSERT_TRUE(WriteBytes(file, c.bytes));
     tb::ListerWindow other({.file = file});
     HWND shown = plugin.ListLoadW(other.Handle(), file.c_str(), 0);
-    if (c.refused) EXPECT_EQ(shown, nullptr);
+    if (c.refused) { EXPECT_EQ(shown, nullptr); }
     if (shown) plugin.ListCloseWindow(shown);
     EXPECT_TRUE(other.Children().empty());
     HBITMAP thumbnail = plugin.ListGetPreviewBitmapW(file.c_str(), 64, 64, nullptr, 0);
-    if (c.refused) EXPECT_EQ(thumbnail, nullptr);
+    if (c.refused) { EXPECT_EQ(thumbnail, nullptr); }
     if (thumbnail) DeleteObject(thumbnail);
     const int next = plugin.ListLoadNextW(lister.Handle(), viewer, file.c_str(), 0);
-    if (c.refused) EXPECT_EQ(next, 1);
+    if (c.refused) { EXPECT_EQ(next, 1); }
     EXPECT_TRUE(IsWindow(viewer));
     EXPECT_TRUE(FilesOfOurs(temp_).empty());
     // Back to the good drawing: the viewer goes on.
