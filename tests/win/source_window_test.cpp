@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "testbed/hostile.h"
 #include "testbed/testbed.h"
 
 namespace tb = pictara::testbed;
@@ -368,6 +369,7 @@ TEST_F(SourceWindowTest, HostileTextsShowWhatCanBeRead) {
   std::string longLine = "<svg xmlns=\"http://www.w3.org/2000/svg\"><path d=\"";
   while (longLine.size() < 20u * 1024 * 1024) longLine += "M 10 10 L 20 20 ";
   longLine += "\"/></svg>";
+  unsigned long crc = 0, size = 0;
   struct Case {
     const char* name;
     std::string bytes;
@@ -376,6 +378,8 @@ TEST_F(SourceWindowTest, HostileTextsShowWhatCanBeRead) {
       {"nested elements", "<svg>" + nested, L"Lines: 1"},
       {"20 MB on one line", longLine, L"Lines: 1"},
       {"NUL bytes", std::string(300, '\0'), L"Lines: 1"},
+      {"gzip bomb", tb::Bomb(31, 16, crc, size), L"Lines: 1"},  // 16 MB of text from some 16 KB
+      {"billion laughs", tb::BillionLaughs(), L"Lines: 1"},     // shown as written, never expanded
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
