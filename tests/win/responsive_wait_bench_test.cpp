@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "converters/support.h"
+#include "converters/slow_converter.h"
 #include "testbed/testbed.h"
 
 namespace tb = pictara::testbed;
@@ -47,53 +47,10 @@ int Rounds(int fallback) {
   return n > 0 ? n : fallback;
 }
 
-class WaitTiming : public PrivateTempTest {
- protected:
-  void SetUp() override {
-    PrivateTempTest::SetUp();
-    go_ = Folder() + "go";
-    converter_ = OwnCopyOf("slow-convert.exe");
-    exe_ = Wide(ExtractFileName(converter_));
-  }
-  void TearDown() override {
-    WriteFileBytes(go_, "");
-    EXPECT_TRUE(WaitUntilGone(exe_.c_str()));
-    DeleteFileName(go_);
-    PrivateTempTest::TearDown();
-  }
-
-  // The converter writes a few bytes of output, waits for "go", then writes a real picture.
-  std::string SlowIni() const {
-    const std::string picture = Narrow(tb::FixturePath("raster/rgba.png"));
-    return "[Setup]\r\nRSVGPath=" + converter_ + "\r\nRSVGAdditionalCmd=--write-output --wait-for \"" + go_ +
-           "\" --then-copy \"" + picture + "\"\r\n";
-  }
-
-  bool ConverterWaiting() const {
-    for (int i = 0; i < 800; ++i) {
-      if (ProcessRunning(exe_.c_str()) && OutputsOfOurs() > 0) return true;
-      Sleep(5);
-    }
-    return false;
-  }
-
-  int OutputsOfOurs() const {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(Wide(Folder() + "svg*.*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    int n = 0;
-    do ++n;
-    while (FindNextFileW(find, &data));
-    FindClose(find);
-    return n;
-  }
-
-  std::string go_, converter_;
-  std::wstring exe_;
-};
+using WaitTiming = SlowConverterTest;
 
 TEST_F(WaitTiming, SentMessagesDuringATenSecondConversion) {
-  tb::PluginCopy copy(SlowIni());
+  tb::PluginCopy copy(SlowIni(true));
   tb::Plugin plugin(copy.PluginPath());
   ASSERT_TRUE(plugin.Loaded()) << plugin.Problem();
   tb::ListerWindow lister({.file = kSvg});
@@ -101,7 +58,7 @@ TEST_F(WaitTiming, SentMessagesDuringATenSecondConversion) {
   int unanswered = 0;
   std::atomic<bool> waiting{false};
   std::thread other([&] {
-    waiting = ConverterWaiting();
+    waiting = ConverterWaiting(true);
     const double end = Now() + 10000;
     while (Now() < end) {
       DWORD_PTR result = 0;
@@ -128,7 +85,7 @@ TEST_F(WaitTiming, SentMessagesDuringATenSecondConversion) {
 }
 
 TEST_F(WaitTiming, EscFromThePressToTheEndOfTheLoad) {
-  tb::PluginCopy copy(SlowIni());
+  tb::PluginCopy copy(SlowIni(true));
   tb::Plugin plugin(copy.PluginPath());
   ASSERT_TRUE(plugin.Loaded()) << plugin.Problem();
   std::vector<double> ended, gone;
@@ -138,13 +95,9 @@ TEST_F(WaitTiming, EscFromThePressToTheEndOfTheLoad) {
     tb::ListerWindow lister({.file = kSvg});
     std::atomic<double> pressed{0};
     std::thread other([&] {
-      if (!ConverterWaiting()) return;
-      INPUT keys[2] = {};
-      keys[0].type = keys[1].type = INPUT_KEYBOARD;
-      keys[0].ki.wVk = keys[1].ki.wVk = VK_ESCAPE;
-      keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+      if (!ConverterWaiting(true)) return;
       pressed = Now();
-      SendInput(2, keys, sizeof(INPUT));
+      PressEscape();
     });
     HWND viewer = plugin.ListLoadW(lister.Handle(), kSvg.c_str(), 0);
     const double returned = Now();

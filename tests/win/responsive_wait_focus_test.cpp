@@ -10,7 +10,7 @@
 #include <memory>
 #include <thread>
 
-#include "converters/support.h"
+#include "converters/slow_converter.h"
 #include "testbed/testbed.h"
 
 namespace tb = pictara::testbed;
@@ -23,59 +23,10 @@ using namespace testing_support;
 const std::wstring kSvg = tb::FixturePath("viewer/shapes.svg");
 const std::wstring kOtherSvg = tb::FixturePath("viewer/square100.svg");
 
-class SlowConversion : public PrivateTempTest {
+class SlowConversion : public SlowConverterTest {
  protected:
-  void SetUp() override {
-    PrivateTempTest::SetUp();
-    go_ = Folder() + "go";
-    converter_ = OwnCopyOf("slow-convert.exe");
-    exe_ = Wide(ExtractFileName(converter_));
-  }
-  void TearDown() override {
-    WriteFileBytes(go_, "");  // whatever still waits may end now
-    EXPECT_TRUE(WaitUntilGone(exe_.c_str()));
-    DeleteFileName(go_);
-    PrivateTempTest::TearDown();
-  }
-
-  // A plug-in whose converter is our copy of slow-convert.exe: it waits for the file "go", then
-  // writes a real picture; with `partialFirst` it writes a few bytes of output before waiting.
-  std::string SlowIni(bool partialFirst, const std::string& moreIni = "") const {
-    const std::string picture = Narrow(tb::FixturePath("raster/rgba.png"));
-    return "[Setup]\r\nRSVGPath=" + converter_ + "\r\nRSVGAdditionalCmd=" +
-           (partialFirst ? "--write-output " : "") + "--wait-for \"" + go_ + "\" --then-copy \"" +
-           picture + "\"\r\n" + moreIni;
-  }
   std::unique_ptr<tb::PluginCopy> SlowPlugin(bool partialFirst, const std::string& moreIni = "") const {
     return std::make_unique<tb::PluginCopy>(SlowIni(partialFirst, moreIni));
-  }
-
-  // Our converter has started and (with partialFirst) written its first bytes.
-  bool ConverterWaiting(bool withOutput) const {
-    for (int i = 0; i < 400; ++i) {
-      if (ProcessRunning(exe_.c_str()) && (!withOutput || OutputsOfOurs() > 0)) return true;
-      Sleep(25);
-    }
-    return false;
-  }
-
-  int OutputsOfOurs() const {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(Wide(Folder() + "svg*.png").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    int n = 0;
-    do ++n;
-    while (FindNextFileW(find, &data));
-    FindClose(find);
-    return n;
-  }
-
-  static void PressEscape() {
-    INPUT keys[2] = {};
-    keys[0].type = keys[1].type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = keys[1].ki.wVk = VK_ESCAPE;
-    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, keys, sizeof(INPUT));
   }
 
   // Counts the Esc key-downs that reach the Lister's window procedure, whether the Lister had the
@@ -89,9 +40,6 @@ class SlowConversion : public PrivateTempTest {
     return escapesAtHost_;
   }
   int escapesAtHost_ = 0;
-
-  std::string go_, converter_;
-  std::wstring exe_;
 };
 
 TEST_F(SlowConversion, MessagesSentFromOtherThreadsAreAnsweredDuringTheConversion) {
