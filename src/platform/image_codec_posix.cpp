@@ -51,9 +51,8 @@ bool DecodeInto(png_structp png, png_infop info, PngImage& image) {
   png_set_read_fn(png, png_get_error_ptr(png), ReadFromMemory);
   // Pictures of any size the format allows; memory is checked in Allocate.
   png_set_user_limits(png, 0x7fffffff, 0x7fffffff);
-  // libpng takes the memory for a chunk's data as its length field claims, before reading it: a
-  // header of a few hundred bytes could ask for 2 GB. No chunk is longer than the file, and what
-  // libpng inflates from a compressed one (a colour profile, a text) needs no more than 8 MB.
+  // What libpng inflates from a compressed chunk (a colour profile, a text) is held to 8 MB, or
+  // the file's size when that is more (chunk lengths past the file were refused before).
   png_set_chunk_malloc_max(png, std::max<png_alloc_size_t>(kMostChunkMemory, state.bytes.size()));
   png_read_info(png, info);
   png_uint_32 w = 0, h = 0;

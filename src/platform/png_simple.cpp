@@ -22,6 +22,11 @@ uint32_t Be32(const uint8_t* p) {
 
 bool IsType(const uint8_t* type, const char* name) { return std::memcmp(type, name, 4) == 0; }
 
+bool HasPngSignature(std::string_view bytes) {
+  static const uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+  return bytes.size() >= 8 && std::memcmp(bytes.data(), kSignature, 8) == 0;
+}
+
 // Undoes the filter of one row: `src` is the inflated row after its filter byte, `dst` receives
 // the pixels, `previous` is the row above (none for the first row).
 bool UnfilterRow(uint8_t filter, const uint8_t* src, uint8_t* dst, const uint8_t* previous, size_t stride,
@@ -79,9 +84,8 @@ int PngChannels(uint8_t type) {
 }  // namespace
 
 bool PngDataCanFillPicture(std::string_view bytes) {
-  static const uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
   const auto* d = reinterpret_cast<const uint8_t*>(bytes.data());
-  if (bytes.size() < 8 + 25 || std::memcmp(d, kSignature, 8) != 0) return true;
+  if (bytes.size() < 8 + 25 || !HasPngSignature(bytes)) return true;
   if (Be32(d + 8) != 13 || !IsType(d + 12, "IHDR")) return true;
   const uint64_t width = Be32(d + 16), height = Be32(d + 20);
   const int channels = PngChannels(d[16 + 9]);
@@ -104,9 +108,8 @@ bool PngDataCanFillPicture(std::string_view bytes) {
 }
 
 bool PngChunksFitFile(std::string_view bytes) {
-  static const uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
   const auto* d = reinterpret_cast<const uint8_t*>(bytes.data());
-  if (bytes.size() < 8 || std::memcmp(d, kSignature, 8) != 0) return true;
+  if (!HasPngSignature(bytes)) return true;
   size_t pos = 8;
   while (pos + 8 <= bytes.size()) {
     const uint64_t length = Be32(d + pos);
@@ -118,9 +121,8 @@ bool PngChunksFitFile(std::string_view bytes) {
 }
 
 SimplePngResult DecodeSimplePng(std::string_view bytes, PngImage& image) {
-  static const uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
   const auto* d = reinterpret_cast<const uint8_t*>(bytes.data());
-  if (bytes.size() < 8 + 25 || std::memcmp(d, kSignature, 8) != 0) return SimplePngResult::NotSimple;
+  if (bytes.size() < 8 + 25 || !HasPngSignature(bytes)) return SimplePngResult::NotSimple;
   // IHDR comes first.
   if (Be32(d + 8) != 13 || !IsType(d + 12, "IHDR")) return SimplePngResult::NotSimple;
   const uint8_t* h = d + 16;

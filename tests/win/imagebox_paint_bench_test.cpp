@@ -17,6 +17,7 @@
 
 #include "imagebox/zoom_image_box_win.h"
 #include "render/resample.h"
+#include "testbed/timing.h"
 
 namespace pictara::imagebox {
 namespace {
@@ -25,16 +26,7 @@ constexpr int kPicture = 5000;
 constexpr int kWidth = 1920, kHeight = 1080;
 constexpr int kRuns = 15;
 
-double Now() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / frequency;
-}
+double Now() { return pictara::testbed::NowMs(); }
 
 struct Timing {
   double median = 0, best = 0;

@@ -16,6 +16,7 @@
 
 #include "converters/slow_converter.h"
 #include "testbed/testbed.h"
+#include "testbed/timing.h"
 
 namespace tb = pictara::testbed;
 
@@ -26,26 +27,10 @@ using namespace testing_support;
 
 const std::wstring kSvg = tb::FixturePath("viewer/shapes.svg");
 
-double Now() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
+using tb::Median;
+double Now() { return tb::NowMs(); }
 
 double Worst(const std::vector<double>& v) { return v.empty() ? 0 : *std::max_element(v.begin(), v.end()); }
-
-int Rounds(int fallback) {
-  const char* value = getenv("BENCH_ROUNDS");
-  const int n = value ? std::atoi(value) : 0;
-  return n > 0 ? n : fallback;
-}
 
 using WaitTiming = SlowConverterTest;
 
@@ -90,7 +75,7 @@ TEST_F(WaitTiming, EscFromThePressToTheEndOfTheLoad) {
   ASSERT_TRUE(plugin.Loaded()) << plugin.Problem();
   std::vector<double> ended, gone;
   int filesLeft = 0, loadsShown = 0;
-  const int rounds = Rounds(10);
+  const int rounds = tb::BenchRounds(10);
   for (int round = 0; round < rounds; ++round) {
     tb::ListerWindow lister({.file = kSvg});
     std::atomic<double> pressed{0};

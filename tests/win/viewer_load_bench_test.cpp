@@ -19,40 +19,23 @@
 #include <vector>
 
 #include "testbed/testbed.h"
+#include "testbed/timing.h"
 #include "viewer/viewer_form_win.h"
 
 namespace tb = pictara::testbed;
 
 namespace {
 
-double Now() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
+using tb::Median;
+using tb::Quantile;
+double Now() { return tb::NowMs(); }
+int Rounds(int fallback) { return tb::BenchRounds(fallback); }
 
-// The q-quantile of the values, linear between neighbours; 0 for none.
-double Quantile(std::vector<double> v, double q) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  const double at = q * static_cast<double>(v.size() - 1);
-  const size_t below = static_cast<size_t>(at);
-  const size_t above = std::min(below + 1, v.size() - 1);
-  return v[below] + (v[above] - v[below]) * (at - static_cast<double>(below));
-}
-double Median(const std::vector<double>& v) { return Quantile(v, 0.5); }
 // The middle half of the values: first to third quartile.
 std::string Spread(const std::vector<double>& v, const char* format) {
   char text[64];
   std::snprintf(text, sizeof text, format, Quantile(v, 0.25), Quantile(v, 0.75));
   return text;
-}
-
-int Rounds(int fallback) {
-  const char* value = getenv("BENCH_ROUNDS");
-  const int n = value ? std::atoi(value) : 0;
-  return n > 0 ? n : fallback;
 }
 
 BOOL CALLBACK CollectWindow(HWND w, LPARAM p) {
